@@ -78,7 +78,8 @@ public:
 
     // The bones the region blends (those with a weight above the threshold for some point).
     const std::vector<meshBone*>& getSkinBones() const { return skinBones; }
-    // The bones point i blends and their weights, in blend order (for inspection and tests).
+    // The bones point i blends and their weights as blended (huge ones scaled down), in blend
+    // order; for inspection and tests.
     std::vector<std::pair<const meshBone*, float>> pointInfluences(std::int32_t point) const;
 
     // Writes numPoints posed points, (x, y, 1.0) each, from out on. Local displacements are

@@ -43,7 +43,6 @@ struct Avx2Lanes {
     static Avx2Lanes load(const float* p) { return {_mm256_loadu_ps(p)}; }
     void store(float* p) const { _mm256_storeu_ps(p, v); }
     friend Avx2Lanes operator+(Avx2Lanes a, Avx2Lanes b) { return {_mm256_add_ps(a.v, b.v)}; }
-    friend Avx2Lanes operator-(Avx2Lanes a, Avx2Lanes b) { return {_mm256_sub_ps(a.v, b.v)}; }
     friend Avx2Lanes operator*(Avx2Lanes a, Avx2Lanes b) { return {_mm256_mul_ps(a.v, b.v)}; }
     static Avx2Lanes fmadd(Avx2Lanes a, Avx2Lanes b, Avx2Lanes c) {
         return {_mm256_fmadd_ps(a.v, b.v, c.v)};

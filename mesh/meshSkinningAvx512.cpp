@@ -39,7 +39,6 @@ struct Avx512Lanes {
     static Avx512Lanes load(const float* p) { return {_mm512_loadu_ps(p)}; }
     void store(float* p) const { _mm512_storeu_ps(p, v); }
     friend Avx512Lanes operator+(Avx512Lanes a, Avx512Lanes b) { return {_mm512_add_ps(a.v, b.v)}; }
-    friend Avx512Lanes operator-(Avx512Lanes a, Avx512Lanes b) { return {_mm512_sub_ps(a.v, b.v)}; }
     friend Avx512Lanes operator*(Avx512Lanes a, Avx512Lanes b) { return {_mm512_mul_ps(a.v, b.v)}; }
     static Avx512Lanes fmadd(Avx512Lanes a, Avx512Lanes b, Avx512Lanes c) {
         return {_mm512_fmadd_ps(a.v, b.v, c.v)};

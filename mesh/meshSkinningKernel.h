@@ -4,7 +4,7 @@
 // source defines its lane type and includes this header, so every instantiation is compiled
 // with that source's instruction set and stays local to it (anonymous namespace).
 //
-// A lane type provides: width; zero(), set1(f), load(p) (unaligned), store(p); +, -, *;
+// A lane type provides: width; zero(), set1(f), load(p) (unaligned), store(p); + and *;
 // fmadd(a, b, c) = a * b + c; fnmadd(a, b, c) = c - a * b; twoOverOrZero(n) = n > 0 ? 2 / n : 0;
 // finiteOrZero(v); loadPairs(p, x, y) reading width (x, y) pairs; storeXYOne(p, x, y) writing
 // width (x, y, 1) triples.
@@ -146,7 +146,6 @@ struct LanePair {
         hi.store(p + V::width);
     }
     friend LanePair operator+(LanePair a, LanePair b) { return {a.lo + b.lo, a.hi + b.hi}; }
-    friend LanePair operator-(LanePair a, LanePair b) { return {a.lo - b.lo, a.hi - b.hi}; }
     friend LanePair operator*(LanePair a, LanePair b) { return {a.lo * b.lo, a.hi * b.hi}; }
     static LanePair fmadd(LanePair a, LanePair b, LanePair c) {
         return {V::fmadd(a.lo, b.lo, c.lo), V::fmadd(a.hi, b.hi, c.hi)};

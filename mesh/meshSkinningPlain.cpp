@@ -13,7 +13,6 @@ struct ScalarLanes {
     static ScalarLanes load(const float* p) { return {*p}; }
     void store(float* p) const { *p = v; }
     friend ScalarLanes operator+(ScalarLanes a, ScalarLanes b) { return {a.v + b.v}; }
-    friend ScalarLanes operator-(ScalarLanes a, ScalarLanes b) { return {a.v - b.v}; }
     friend ScalarLanes operator*(ScalarLanes a, ScalarLanes b) { return {a.v * b.v}; }
     static ScalarLanes fmadd(ScalarLanes a, ScalarLanes b, ScalarLanes c) {
         return {a.v * b.v + c.v};

@@ -18,7 +18,6 @@ struct Sse2Lanes {
     static Sse2Lanes load(const float* p) { return {_mm_loadu_ps(p)}; }
     void store(float* p) const { _mm_storeu_ps(p, v); }
     friend Sse2Lanes operator+(Sse2Lanes a, Sse2Lanes b) { return {_mm_add_ps(a.v, b.v)}; }
-    friend Sse2Lanes operator-(Sse2Lanes a, Sse2Lanes b) { return {_mm_sub_ps(a.v, b.v)}; }
     friend Sse2Lanes operator*(Sse2Lanes a, Sse2Lanes b) { return {_mm_mul_ps(a.v, b.v)}; }
     static Sse2Lanes fmadd(Sse2Lanes a, Sse2Lanes b, Sse2Lanes c) {
         return {_mm_add_ps(_mm_mul_ps(a.v, b.v), c.v)};

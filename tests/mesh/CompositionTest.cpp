@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -130,6 +131,20 @@ TEST_P(SkinPathTest, MatchesThePlainStepsOnScrambledPoses) {
             ASSERT_NEAR(rig.renderPoints[i], expected[i], 1e-6f * rig.extent) << pose << " " << i;
         }
     }
+}
+
+TEST_P(SkinPathTest, NonFiniteCoordinatesAreWrittenAsZero) {
+    GeneratedRig rig = makeRig({.bones = 4, .regions = 1, .pointsPerRegion = 20});
+    meshRenderRegion& region = *rig.composition->getRegions().front();
+    region.setUsePostDisplacements(true);
+    region.getPostDisplacements()[3] = {std::numeric_limits<float>::infinity(), 0};
+    region.getPostDisplacements()[18] = {0, std::numeric_limits<float>::quiet_NaN()};
+    rig.pose();
+    EXPECT_EQ(rig.renderPoints[9], 0.0f);
+    EXPECT_NEAR(rig.renderPoints[10], rig.restPoints[10], 1e-5f);
+    EXPECT_NEAR(rig.renderPoints[54], rig.restPoints[54], 1e-5f);
+    EXPECT_EQ(rig.renderPoints[55], 0.0f);
+    EXPECT_EQ(rig.renderPoints[56], 1.0f);
 }
 
 TEST_P(SkinPathTest, GeneralKernelMatchesTheDualQuaternionSteps) {
