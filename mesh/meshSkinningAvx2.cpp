@@ -11,8 +11,7 @@ namespace {
 // Where the x, y and constant-1 lanes of three interleaved output vectors come from:
 // output float 8k + j is component (8k + j) % 3 of point (8k + j) / 3.
 struct InterleaveTable {
-    int x[3][8];
-    int y[3][8];
+    int point[3][8];
     int yMask[3];
     int oneMask[3];
 };
@@ -23,8 +22,7 @@ constexpr InterleaveTable makeInterleaveTable() {
         for (int j = 0; j < 8; ++j) {
             const int point = (8 * k + j) / 3;
             const int component = (8 * k + j) % 3;
-            t.x[k][j] = point;
-            t.y[k][j] = point;
+            t.point[k][j] = point;
             if (component == 1) t.yMask[k] |= 1 << j;
             if (component == 2) t.oneMask[k] |= 1 << j;
         }
@@ -72,11 +70,13 @@ struct Avx2Lanes {
     }
     template <int k>
     static __m256 interleaved(__m256 x, __m256 y, __m256 one) {
-        const __m256i xi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kInterleave.x[k]));
-        const __m256i yi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kInterleave.y[k]));
-        const __m256 xy = _mm256_blend_ps(_mm256_permutevar8x32_ps(x, xi),
-                                          _mm256_permutevar8x32_ps(y, yi), kInterleave.yMask[k]);
-        return _mm256_blend_ps(xy, one, kInterleave.oneMask[k]);
+        constexpr int yMask = kInterleave.yMask[k];  // immediates, also in unoptimised builds
+        constexpr int oneMask = kInterleave.oneMask[k];
+        const __m256i point =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kInterleave.point[k]));
+        const __m256 xy = _mm256_blend_ps(_mm256_permutevar8x32_ps(x, point),
+                                          _mm256_permutevar8x32_ps(y, point), yMask);
+        return _mm256_blend_ps(xy, one, oneMask);
     }
     static void storeXYOne(float* p, Avx2Lanes x, Avx2Lanes y) {
         const __m256 one = _mm256_set1_ps(1.0f);
