@@ -27,7 +27,8 @@ public:
     meshRenderBoneComposition(const meshRenderBoneComposition&) = delete;
     meshRenderBoneComposition& operator=(const meshRenderBoneComposition&) = delete;
 
-    // Takes the root and with it its whole tree; a previous tree is destroyed.
+    // Takes the root and with it its whole tree; a previous tree is destroyed (regions must
+    // then resolve their main bone and rebuild their skinning tables).
     void setRootBone(std::unique_ptr<meshBone> root);
     meshBone* getRootBone() const { return rootBone; }
 
