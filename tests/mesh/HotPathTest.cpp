@@ -17,11 +17,11 @@
 #define MOBILANT_SANITIZED 1
 #endif
 
+#if !defined(MOBILANT_SANITIZED)
 namespace {
 int allocations = 0;
 }  // namespace
 
-#if !defined(MOBILANT_SANITIZED)
 void* operator new(std::size_t size) {
     ++allocations;
     if (void* p = std::malloc(size != 0 ? size : 1)) return p;
