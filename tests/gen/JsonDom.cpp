@@ -77,7 +77,7 @@ private:
             do {
                 std::string key = parseString();
                 expect(':');
-                value.members.emplace_back(std::move(key), parseValue());
+                value.members.push_back({std::move(key), parseValue()});
             } while (peek() == ',' && ++pos_);
             expect('}');
         } else if (c == '[') {

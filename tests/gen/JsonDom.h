@@ -3,7 +3,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 // A plain JSON tree for checking the generator's output from its text, with
@@ -11,13 +10,14 @@
 // std::runtime_error on malformed text and makes no attempt at speed.
 struct JsonDom {
     enum class Kind { Null, Bool, Number, String, Array, Object };
+    struct Member;
 
     Kind kind = Kind::Null;
     bool boolean = false;
     double number = 0.0;
     std::string text;
-    std::vector<JsonDom> items;                            // Array
-    std::vector<std::pair<std::string, JsonDom>> members;  // Object, in document order
+    std::vector<JsonDom> items;   // Array
+    std::vector<Member> members;  // Object, in document order
 
     static JsonDom parse(std::string_view json);
 
@@ -25,7 +25,15 @@ struct JsonDom {
     const JsonDom& operator[](std::string_view key) const;
     const JsonDom* find(std::string_view key) const;
     const JsonDom& operator[](std::size_t index) const { return items.at(index); }
-    std::size_t size() const { return kind == Kind::Array ? items.size() : members.size(); }
-
+    std::size_t size() const;
     std::vector<double> numbers() const;  // an array of numbers
 };
+
+struct JsonDom::Member {
+    std::string first;  // the key
+    JsonDom second;
+};
+
+inline std::size_t JsonDom::size() const {
+    return kind == Kind::Array ? items.size() : members.size();
+}
