@@ -1,12 +1,17 @@
 #include "JsonParse.h"
 
 #include <array>
+#include <cfloat>
 #include <cstdint>
 
 #include "JsonNode.h"
 #include "JsonTag.h"
 
 namespace MobilantModule {
+
+// Every step of the conversion must round to double; extended precision (the x87) would give
+// other numbers. On 32-bit x86 compile with -msse2 -mfpmath=sse.
+static_assert(FLT_EVAL_METHOD == 0, "the number conversion needs plain double arithmetic");
 
 namespace {
 

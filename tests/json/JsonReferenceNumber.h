@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
+
+static_assert(FLT_EVAL_METHOD == 0, "the reference conversion needs plain double arithmetic");
 
 // The number conversion written out step by step, with no table and no integer shortcut:
 // the yardstick the parser's conversion must match bit for bit. The exponent saturates
