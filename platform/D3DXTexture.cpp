@@ -1,5 +1,6 @@
 #include "D3DXTexture.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -54,6 +55,84 @@ D3DXIMAGE_FILEFORMAT DetectFormat(const std::vector<unsigned char>& b) {
     return D3DXIFF_TGA;  // TGA has no signature
 }
 
+std::uint32_t Little16(const std::vector<unsigned char>& b, std::size_t at) {
+    return b[at] | (b[at + 1] << 8);
+}
+
+std::uint32_t Little32(const std::vector<unsigned char>& b, std::size_t at) {
+    return Little16(b, at) | (Little16(b, at + 2) << 16);
+}
+
+// stb_image reads past the end of a file as zeros instead of failing, so a
+// truncated file would load as a damaged picture. These checks make sure the
+// file holds all the data its headers announce.
+bool HoldsPngChunks(const std::vector<unsigned char>& b) {
+    // Every chunk whole (length, type, data, checksum) up to and including IEND.
+    for (std::uint64_t at = 8; at + 12 <= b.size();) {
+        const std::uint64_t length =
+            (std::uint64_t{b[at]} << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
+        if (at + 12 + length > b.size()) return false;
+        if (std::memcmp(&b[at + 4], "IEND", 4) == 0) return true;
+        at += 12 + length;
+    }
+    return false;
+}
+
+bool HoldsBmpPixels(const std::vector<unsigned char>& b, std::uint64_t width,
+                    std::uint64_t height) {
+    if (b.size() < 30) return false;
+    const std::uint32_t headerSize = Little32(b, 14);
+    const std::uint64_t bitsPerPixel = headerSize == 12 ? Little16(b, 24) : Little16(b, 28);
+    const std::uint64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    return Little32(b, 10) + rowBytes * height <= b.size();
+}
+
+bool HoldsTgaPixels(const std::vector<unsigned char>& b, std::uint64_t width,
+                    std::uint64_t height) {
+    if (b.size() < 18) return false;
+    const std::uint64_t pixelBytes = (b[16] + 7u) / 8;
+    std::uint64_t at = 18 + b[0];
+    if (b[1] == 1) at += Little16(b, 5) * std::uint64_t{(b[7] + 7u) / 8};  // colour map
+    const std::uint64_t pixels = width * height;
+    if (b[2] < 8) return at + pixels * pixelBytes <= b.size();
+    // Run-length packets: a header byte, then one pixel for a run or `count` raw pixels.
+    for (std::uint64_t done = 0; done < pixels;) {
+        if (at >= b.size()) return false;
+        const unsigned header = b[at++];
+        const std::uint64_t count = (header & 0x7F) + 1;
+        at += (header & 0x80) ? pixelBytes : count * pixelBytes;
+        if (at > b.size()) return false;
+        done += count;
+    }
+    return true;
+}
+
+bool HoldsJpegEnd(const std::vector<unsigned char>& b) {
+    // The end-of-image marker must follow the first scan: entropy-coded data
+    // never holds 0xFF 0xD9, since 0xFF bytes are stuffed there.
+    std::size_t at = 2;
+    while (at + 1 < b.size() && !(b[at] == 0xFF && b[at + 1] == 0xDA))
+        ++at;
+    for (at += 2; at + 1 < b.size(); ++at) {
+        if (b[at] == 0xFF && b[at + 1] == 0xD9) return true;
+    }
+    return false;
+}
+
+bool HoldsWholeImage(const std::vector<unsigned char>& file, D3DXIMAGE_FILEFORMAT format, int width,
+                     int height) {
+    switch (format) {
+        case D3DXIFF_BMP:
+            return HoldsBmpPixels(file, width, height);
+        case D3DXIFF_TGA:
+            return HoldsTgaPixels(file, width, height);
+        case D3DXIFF_JPG:
+            return HoldsJpegEnd(file);
+        default:
+            return HoldsPngChunks(file);
+    }
+}
+
 bool SizeArgumentFits(UINT requested, int actual) {
     return requested == 0 || requested == D3DX_DEFAULT || requested == D3DX_DEFAULT_NONPOW2 ||
            requested == D3DX_FROM_FILE || requested == static_cast<UINT>(actual);
@@ -94,6 +173,8 @@ HRESULT D3DXCreateTextureFromFileExW(IDirect3DDevice9* pDevice, LPCWSTR pSrcFile
     if (!SizeArgumentFits(Width, width) || !SizeArgumentFits(Height, height)) {
         return D3DERR_INVALIDCALL;
     }
+    const D3DXIMAGE_FILEFORMAT fileFormat = DetectFormat(file);
+    if (!HoldsWholeImage(file, fileFormat, width, height)) return D3DXERR_INVALIDDATA;
 
     int decodedWidth = 0;
     int decodedHeight = 0;
@@ -134,7 +215,7 @@ HRESULT D3DXCreateTextureFromFileExW(IDirect3DDevice9* pDevice, LPCWSTR pSrcFile
                      1,
                      alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8,
                      D3DRTYPE_TEXTURE,
-                     DetectFormat(file)};
+                     fileFormat};
     }
     *ppTexture = texture;
     return D3D_OK;

@@ -1,15 +1,24 @@
 #include "PixelPipeline.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
 
+// byte / 255.0f for every byte, looked up rather than divided per texel.
+constexpr std::array<float, 256> kByteToUnit = [] {
+    std::array<float, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        table[i] = static_cast<float>(i) / 255.0f;
+    return table;
+}();
+
 void Unpack(D3DCOLOR c, float out[4]) {
-    out[0] = ((c >> 16) & 0xFF) / 255.0f;
-    out[1] = ((c >> 8) & 0xFF) / 255.0f;
-    out[2] = (c & 0xFF) / 255.0f;
-    out[3] = (c >> 24) / 255.0f;
+    out[0] = kByteToUnit[(c >> 16) & 0xFF];
+    out[1] = kByteToUnit[(c >> 8) & 0xFF];
+    out[2] = kByteToUnit[c & 0xFF];
+    out[3] = kByteToUnit[c >> 24];
 }
 
 int ToByte(float v) {
@@ -21,8 +30,12 @@ int ToByte(float v) {
 // Maps a texel index (an integer held in a double, possibly huge) into
 // 0..size-1 by the address mode; false for a border texel.
 bool AddressTexel(double index, int size, DWORD mode, int& out) {
-    if (std::isnan(index)) index = 0.0;
     const double n = size;
+    if (index >= 0.0 && index < n) {  // inside the texture: every mode agrees
+        out = static_cast<int>(index);
+        return true;
+    }
+    if (std::isnan(index)) index = 0.0;
     switch (mode) {
         case D3DTADDRESS_BORDER:
             if (index < 0.0 || index >= n) return false;
@@ -98,13 +111,14 @@ bool SupportedOp(DWORD op) {
 struct StageInputs {
     const float* diffuse;
     const float* texture;
-    float factor[4];
-    float constant[4];
+    const float* factor;
+    const float* constant;
 };
 
-void Argument(DWORD arg, const StageInputs& in, float out[4]) {
-    const float zero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    const float* source = zero;
+// The argument's four channels: the source itself, or `scratch` when modified.
+const float* Argument(DWORD arg, const StageInputs& in, float scratch[4]) {
+    static constexpr float kZero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    const float* source = kZero;
     switch (arg & D3DTA_SELECTMASK) {
         case D3DTA_DIFFUSE:
         case D3DTA_CURRENT:
@@ -122,52 +136,83 @@ void Argument(DWORD arg, const StageInputs& in, float out[4]) {
         default:
             break;  // specular and temp are black here
     }
+    if (!(arg & (D3DTA_ALPHAREPLICATE | D3DTA_COMPLEMENT))) return source;
     for (int i = 0; i < 4; ++i)
-        out[i] = source[(arg & D3DTA_ALPHAREPLICATE) ? 3 : i];
+        scratch[i] = source[(arg & D3DTA_ALPHAREPLICATE) ? 3 : i];
     if (arg & D3DTA_COMPLEMENT) {
         for (int i = 0; i < 4; ++i)
-            out[i] = 1.0f - out[i];
+            scratch[i] = 1.0f - scratch[i];
     }
+    return scratch;
 }
 
-// One stage operation on channel `c` of the arguments.
-float Operate(DWORD op, const float a0[4], const float a1[4], const float a2[4], int c,
-              const StageInputs& in) {
+// One stage operation on channels first..last-1 of the arguments.
+void Operate(DWORD op, const float* a0, const float* a1, const float* a2, int first, int last,
+             const StageInputs& in, float* out) {
     switch (op) {
         case D3DTOP_SELECTARG1:
-            return a1[c];
+            for (int c = first; c < last; ++c)
+                out[c] = a1[c];
+            break;
         case D3DTOP_SELECTARG2:
-            return a2[c];
+            for (int c = first; c < last; ++c)
+                out[c] = a2[c];
+            break;
         case D3DTOP_MODULATE:
-            return a1[c] * a2[c];
+            for (int c = first; c < last; ++c)
+                out[c] = a1[c] * a2[c];
+            break;
         case D3DTOP_MODULATE2X:
-            return a1[c] * a2[c] * 2.0f;
+            for (int c = first; c < last; ++c)
+                out[c] = a1[c] * a2[c] * 2.0f;
+            break;
         case D3DTOP_MODULATE4X:
-            return a1[c] * a2[c] * 4.0f;
+            for (int c = first; c < last; ++c)
+                out[c] = a1[c] * a2[c] * 4.0f;
+            break;
         case D3DTOP_ADD:
-            return a1[c] + a2[c];
+            for (int c = first; c < last; ++c)
+                out[c] = a1[c] + a2[c];
+            break;
         case D3DTOP_ADDSIGNED:
-            return a1[c] + a2[c] - 0.5f;
+            for (int c = first; c < last; ++c)
+                out[c] = a1[c] + a2[c] - 0.5f;
+            break;
         case D3DTOP_ADDSIGNED2X:
-            return (a1[c] + a2[c] - 0.5f) * 2.0f;
+            for (int c = first; c < last; ++c)
+                out[c] = (a1[c] + a2[c] - 0.5f) * 2.0f;
+            break;
         case D3DTOP_SUBTRACT:
-            return a1[c] - a2[c];
+            for (int c = first; c < last; ++c)
+                out[c] = a1[c] - a2[c];
+            break;
         case D3DTOP_ADDSMOOTH:
-            return a1[c] + a2[c] - a1[c] * a2[c];
+            for (int c = first; c < last; ++c)
+                out[c] = a1[c] + a2[c] - a1[c] * a2[c];
+            break;
         case D3DTOP_BLENDDIFFUSEALPHA:
-            return a1[c] * in.diffuse[3] + a2[c] * (1.0f - in.diffuse[3]);
-        case D3DTOP_BLENDTEXTUREALPHA:
-            return a1[c] * in.texture[3] + a2[c] * (1.0f - in.texture[3]);
-        case D3DTOP_BLENDFACTORALPHA:
-            return a1[c] * in.factor[3] + a2[c] * (1.0f - in.factor[3]);
         case D3DTOP_BLENDCURRENTALPHA:
-            return a1[c] * in.diffuse[3] + a2[c] * (1.0f - in.diffuse[3]);
+        case D3DTOP_BLENDTEXTUREALPHA:
+        case D3DTOP_BLENDFACTORALPHA: {
+            const float alpha = op == D3DTOP_BLENDTEXTUREALPHA  ? in.texture[3]
+                                : op == D3DTOP_BLENDFACTORALPHA ? in.factor[3]
+                                                                : in.diffuse[3];
+            for (int c = first; c < last; ++c)
+                out[c] = a1[c] * alpha + a2[c] * (1.0f - alpha);
+            break;
+        }
         case D3DTOP_MULTIPLYADD:
-            return a0[c] + a1[c] * a2[c];
+            for (int c = first; c < last; ++c)
+                out[c] = a0[c] + a1[c] * a2[c];
+            break;
         case D3DTOP_LERP:
-            return a0[c] * a1[c] + (1.0f - a0[c]) * a2[c];
-        default:
-            return in.diffuse[c];  // D3DTOP_DISABLE on stage 0 passes diffuse on
+            for (int c = first; c < last; ++c)
+                out[c] = a0[c] * a1[c] + (1.0f - a0[c]) * a2[c];
+            break;
+        default:  // D3DTOP_DISABLE on stage 0 passes diffuse on
+            for (int c = first; c < last; ++c)
+                out[c] = in.diffuse[c];
+            break;
     }
 }
 
@@ -241,6 +286,23 @@ void Bytes(D3DCOLOR c, int out[4]) {
 PixelPipeline::PixelPipeline(const ShadingState& state, const RenderTargetView& target)
     : state_(state), target_(target) {
     linear_ = state_.magFilter >= D3DTEXF_LINEAR;
+    Unpack(state_.textureFactor, factor_);
+    Unpack(state_.stageConstant, constant_);
+    Bytes(state_.blendFactor, blendFactor_);
+    srcBlend_ = state_.srcBlend;
+    destBlend_ = state_.destBlend;
+    if (srcBlend_ == D3DBLEND_BOTHSRCALPHA || srcBlend_ == D3DBLEND_BOTHINVSRCALPHA) {
+        // One state for both factors: the destination takes the complement.
+        const bool inverse = srcBlend_ == D3DBLEND_BOTHINVSRCALPHA;
+        srcBlend_ = inverse ? D3DBLEND_INVSRCALPHA : D3DBLEND_SRCALPHA;
+        destBlend_ = inverse ? D3DBLEND_SRCALPHA : D3DBLEND_INVSRCALPHA;
+    }
+    sourceOver_ = srcBlend_ == D3DBLEND_SRCALPHA && destBlend_ == D3DBLEND_INVSRCALPHA &&
+                  state_.blendOp == D3DBLENDOP_ADD;
+    // Without separate alpha blending, alpha is blended like the colour.
+    alphaBlendOp_ = state_.separateAlphaBlend ? state_.blendOpAlpha : state_.blendOp;
+    srcBlendAlpha_ = state_.separateAlphaBlend ? state_.srcBlendAlpha : srcBlend_;
+    destBlendAlpha_ = state_.separateAlphaBlend ? state_.destBlendAlpha : destBlend_;
 }
 
 HRESULT PixelPipeline::Validate() const {
@@ -295,21 +357,14 @@ void PixelPipeline::Shade(int x, int y, const float diffuse[4], double u, double
     float texture[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     if (state_.texels != nullptr) Sample(u, v, texture);
 
-    StageInputs in{diffuse, texture, {}, {}};
-    Unpack(state_.textureFactor, in.factor);
-    Unpack(state_.stageConstant, in.constant);
-
-    float a0[4], a1[4], a2[4];
-    int src[4];
-    Argument(state_.colorArg0, in, a0);
-    Argument(state_.colorArg1, in, a1);
-    Argument(state_.colorArg2, in, a2);
-    for (int c = 0; c < 3; ++c)
-        src[c] = ToByte(Operate(state_.colorOp, a0, a1, a2, c, in));
-    Argument(state_.alphaArg0, in, a0);
-    Argument(state_.alphaArg1, in, a1);
-    Argument(state_.alphaArg2, in, a2);
-    src[3] = ToByte(Operate(state_.alphaOp, a0, a1, a2, 3, in));
+    const StageInputs in{diffuse, texture, factor_, constant_};
+    float s0[4], s1[4], s2[4];
+    float stage[4];
+    Operate(state_.colorOp, Argument(state_.colorArg0, in, s0), Argument(state_.colorArg1, in, s1),
+            Argument(state_.colorArg2, in, s2), 0, 3, in, stage);
+    Operate(state_.alphaOp, Argument(state_.alphaArg0, in, s0), Argument(state_.alphaArg1, in, s1),
+            Argument(state_.alphaArg2, in, s2), 3, 4, in, stage);
+    const int src[4] = {ToByte(stage[0]), ToByte(stage[1]), ToByte(stage[2]), ToByte(stage[3])};
 
     if (state_.alphaTest &&
         !Compare(state_.alphaFunc, src[3], static_cast<int>(state_.alphaRef & 0xFF))) {
@@ -323,27 +378,20 @@ void PixelPipeline::Shade(int x, int y, const float diffuse[4], double u, double
 
     int out[4] = {src[0], src[1], src[2], src[3]};
     if (state_.blend) {
-        int constant[4];
-        Bytes(state_.blendFactor, constant);
-        DWORD srcBlend = state_.srcBlend;
-        DWORD destBlend = state_.destBlend;
-        if (srcBlend == D3DBLEND_BOTHSRCALPHA || srcBlend == D3DBLEND_BOTHINVSRCALPHA) {
-            destBlend =
-                srcBlend == D3DBLEND_BOTHSRCALPHA ? D3DBLEND_INVSRCALPHA : D3DBLEND_SRCALPHA;
-            srcBlend = srcBlend == D3DBLEND_BOTHSRCALPHA ? D3DBLEND_SRCALPHA : D3DBLEND_INVSRCALPHA;
-        }
-        for (int c = 0; c < 3; ++c) {
-            out[c] = Blend(state_.blendOp, src[c], Factor(srcBlend, src, dest, constant, c),
-                           dest[c], Factor(destBlend, src, dest, constant, c));
-        }
-        if (state_.separateAlphaBlend) {
-            out[3] = Blend(state_.blendOpAlpha, src[3],
-                           Factor(state_.srcBlendAlpha, src, dest, constant, 3), dest[3],
-                           Factor(state_.destBlendAlpha, src, dest, constant, 3));
+        if (sourceOver_) {
+            // The sprite case, source alpha over inverse source alpha, spelled out.
+            const int a = src[3];
+            for (int c = 0; c < 3; ++c)
+                out[c] = (src[c] * a + dest[c] * (255 - a) + 127) / 255;
         } else {
-            out[3] = Blend(state_.blendOp, src[3], Factor(srcBlend, src, dest, constant, 3),
-                           dest[3], Factor(destBlend, src, dest, constant, 3));
+            for (int c = 0; c < 3; ++c) {
+                out[c] =
+                    Blend(state_.blendOp, src[c], Factor(srcBlend_, src, dest, blendFactor_, c),
+                          dest[c], Factor(destBlend_, src, dest, blendFactor_, c));
+            }
         }
+        out[3] = Blend(alphaBlendOp_, src[3], Factor(srcBlendAlpha_, src, dest, blendFactor_, 3),
+                       dest[3], Factor(destBlendAlpha_, src, dest, blendFactor_, 3));
     }
     if (!target_.hasAlpha) out[3] = 255;
 

@@ -83,4 +83,14 @@ private:
     ShadingState state_;
     RenderTargetView target_;
     bool linear_ = false;
+    // Derived from the state once per draw.
+    float factor_[4];
+    float constant_[4];
+    int blendFactor_[4];
+    DWORD srcBlend_;
+    DWORD destBlend_;
+    bool sourceOver_;
+    DWORD alphaBlendOp_;
+    DWORD srcBlendAlpha_;
+    DWORD destBlendAlpha_;
 };
