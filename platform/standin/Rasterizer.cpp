@@ -317,7 +317,12 @@ void Rasterizer::ScreenLine(const ScreenVertex& a, const ScreenVertex& b, bool d
         pipeline_.SelectFilter(std::sqrt(du * du + dv * dv));
     }
 
-    for (std::int64_t k = 0; k < count; ++k) {
+    // Only the steps whose major coordinate lies on the writable rectangle.
+    const std::int64_t low = xMajor ? setup_.pixels.left : setup_.pixels.top;
+    const std::int64_t high = (xMajor ? setup_.pixels.right : setup_.pixels.bottom) - 1;
+    const std::int64_t kLow = std::max<std::int64_t>(0, step > 0 ? low - first : first - high);
+    const std::int64_t kHigh = std::min(count, (step > 0 ? high - first : first - low) + 1);
+    for (std::int64_t k = kLow; k < kHigh; ++k) {
         const std::int64_t major = first + k * step;
         std::int64_t minor = NearestPixel(minor0);
         double t = 0.0;

@@ -966,6 +966,9 @@ HRESULT SoftwareDevice::CheckDraw(const DrawCall& call, const VertexLayout& layo
         }
         const Stream& stream = streams_[static_cast<size_t>(s)];
         if (stream.buffer == nullptr) return D3DERR_INVALIDCALL;
+        // With a stride of 1 or more, vertex `last` starts at least `last` bytes in;
+        // refusing larger ones first keeps the product below 2^60.
+        if (stream.stride != 0 && last > stream.buffer->Size()) return D3DERR_INVALIDCALL;
         const std::uint64_t end = std::uint64_t{stream.offset} + last * stream.stride + bytes;
         if (end > stream.buffer->Size()) return D3DERR_INVALIDCALL;
     }

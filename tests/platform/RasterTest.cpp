@@ -370,6 +370,13 @@ TEST_F(RasterTest, ClippingKeepsEveryPixelOnceAndDropsBadVertices) {
     // z <= 1 holds for x <= 0: screen columns up to 2.5, pixel centres 0..2.
     EXPECT_EQ(Coverage(), Rows(4, "111.."));
 
+    // A line from a million pixels left to a million right lights its row once.
+    device->SetFVF(kScreenFvf);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    ASSERT_EQ(Draw(D3DPT_LINELIST, 1, {At(-1e6f, 2, kCount), At(1e6f, 2, kCount)}), D3D_OK);
+    EXPECT_EQ(Coverage(), (Rows{".....", ".....", "11111", "....."}));
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+
     const float nan = std::numeric_limits<float>::quiet_NaN();
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
     const Vertex bad[] = {{nan, 0, 0, kCount}, {1, 1, 0, kCount}, {-1, -1, 0, kCount}};

@@ -1,0 +1,57 @@
+// Image decoding refuses files whose headers stb_image would trust to its harm.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ImageDecoder.h"
+
+namespace {
+
+// A JPEG skeleton: start of image, one Huffman table segment with the given
+// code counts (and as many code values), a scan header and the end of image.
+std::vector<unsigned char> JpegWithHuffmanCounts(const std::vector<unsigned char>& counts) {
+    std::size_t codes = 0;
+    for (unsigned char c : counts)
+        codes += c;
+    const std::size_t length = 2 + 1 + 16 + codes;
+    std::vector<unsigned char> b;
+    auto add = [&b](std::initializer_list<unsigned> bytes) {
+        for (unsigned v : bytes)
+            b.push_back(static_cast<unsigned char>(v));
+    };
+    add({0xFF, 0xD8, 0xFF, 0xC4, static_cast<unsigned>(length >> 8),
+         static_cast<unsigned>(length & 0xFF), 0x00});
+    for (unsigned char c : counts)
+        b.push_back(c);
+    for (std::size_t i = 0; i < codes; ++i)
+        b.push_back(0x01);
+    add({0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00, 0xFF, 0xD9});
+    return b;
+}
+
+TEST(ImageDecoder, HuffmanTablesOfMoreThan256CodesAreRefused) {
+    // 16 lengths of 20 codes each: 320 codes, more than a table holds.
+    DecodedImage image;
+    EXPECT_FALSE(DecodeImage(JpegWithHuffmanCounts(std::vector<unsigned char>(16, 20)), 64, image));
+    EXPECT_TRUE(image.texels.empty());
+    // With fill bytes before the start marker it is still read as a JPEG, and still refused.
+    std::vector<unsigned char> padded = {0xFF};
+    for (unsigned char c : JpegWithHuffmanCounts(std::vector<unsigned char>(16, 20))) {
+        padded.push_back(c);
+    }
+    EXPECT_FALSE(DecodeImage(padded, 64, image));
+}
+
+TEST(ImageDecoder, SizeLimitComesFromTheHeader) {
+    // A 2 x 1 uncompressed 24-bit TGA: within a limit of 2, beyond a limit of 1.
+    const std::vector<unsigned char> tga = {0, 0, 2, 0, 0,  0, 0,  0,  0,  0,  0,  0,
+                                            2, 0, 1, 0, 24, 0, 10, 20, 30, 40, 50, 60};
+    DecodedImage image;
+    ASSERT_TRUE(DecodeImage(tga, 2, image));
+    EXPECT_EQ(image.width, 2u);
+    // Stored bottom-up as blue, green, red.
+    EXPECT_EQ(image.texels, (std::vector<D3DCOLOR>{0xFF1E140A, 0xFF3C3228}));
+    EXPECT_FALSE(DecodeImage(tga, 1, image));
+}
+
+}  // namespace
