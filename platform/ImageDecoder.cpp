@@ -79,16 +79,46 @@ bool HoldsTgaPixels(std::span<const unsigned char> b, std::uint64_t width, std::
     return true;
 }
 
-// A Huffman table segment: class and slot in range, at most 256 codes in all.
+// Huffman tables defined so far, by class (0 DC, 1 AC) and slot (0 to 3).
+using HuffmanTablesDefined = bool[2][4];
+
+// A Huffman table segment: class and slot in range, at most 256 codes each.
 // stb_image 2.27 trusts the code count and writes past its tables otherwise.
-bool SafeHuffmanTables(std::span<const unsigned char> p) {
+bool SafeHuffmanTables(std::span<const unsigned char> p, HuffmanTablesDefined& defined) {
     while (!p.empty()) {
-        if ((p[0] >> 4) > 1 || (p[0] & 15) > 3 || p.size() < 17) return false;
+        const unsigned tableClass = p[0] >> 4;
+        const unsigned slot = p[0] & 15;
+        if (tableClass > 1 || slot > 3 || p.size() < 17) return false;
         std::size_t codes = 0;
         for (int i = 1; i <= 16; ++i)
             codes += p[i];
         if (codes > 256 || p.size() < 17 + codes) return false;
+        defined[tableClass][slot] = true;
         p = p.subspan(17 + codes);
+    }
+    return true;
+}
+
+// A scan header whose components use only defined Huffman tables: stb_image
+// 2.27 decodes with uninitialised tables otherwise, and indexes far outside
+// them. A progressive scan needs DC tables in a first DC pass (spectral start
+// 0, no successive approximation) and AC tables in AC passes; a sequential
+// scan needs both.
+bool ScanTablesDefined(std::span<const unsigned char> p, const HuffmanTablesDefined& defined,
+                       bool progressive) {
+    if (p.empty()) return false;
+    const std::size_t components = p[0];
+    if (p.size() < 1 + 2 * components + 3) return false;
+    const unsigned spectralStart = p[1 + 2 * components];
+    const unsigned approximationHigh = p[3 + 2 * components] >> 4;
+    const bool needsDc = !progressive || (spectralStart == 0 && approximationHigh == 0);
+    const bool needsAc = !progressive || spectralStart != 0;
+    for (std::size_t i = 0; i < components; ++i) {
+        const unsigned dc = p[2 + 2 * i] >> 4;
+        const unsigned ac = p[2 + 2 * i] & 15;
+        if (dc > 3 || ac > 3 || (needsDc && !defined[0][dc]) || (needsAc && !defined[1][ac])) {
+            return false;
+        }
     }
     return true;
 }
@@ -97,6 +127,8 @@ bool SafeJpegSegments(std::span<const unsigned char> b) {
     // Walks the markers up to the end of the image, which must follow a scan.
     // Entropy-coded data never holds a marker: its 0xFF bytes are followed by
     // 0x00 (stuffing) or a restart marker.
+    HuffmanTablesDefined tables = {};
+    bool progressive = false;
     bool scanned = false;
     for (std::size_t at = JpegStart(b); at + 1 < b.size();) {
         if (b[at] != 0xFF) {
@@ -114,7 +146,10 @@ bool SafeJpegSegments(std::span<const unsigned char> b) {
             if (at + 4 > b.size()) return false;
             const std::size_t length = (b[at + 2] << 8) | b[at + 3];
             if (length < 2 || at + 2 + length > b.size()) return false;
-            if (marker == 0xC4 && !SafeHuffmanTables(b.subspan(at + 4, length - 2))) return false;
+            const std::span<const unsigned char> segment = b.subspan(at + 4, length - 2);
+            if (marker == 0xC4 && !SafeHuffmanTables(segment, tables)) return false;
+            if (marker == 0xDA && !ScanTablesDefined(segment, tables, progressive)) return false;
+            progressive |= marker == 0xC2;
             scanned |= marker == 0xDA;
             at += 2 + length;
         }

@@ -1,6 +1,10 @@
 // Image decoding refuses files whose headers stb_image would trust to its harm.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "ImageDecoder.h"
@@ -40,6 +44,20 @@ TEST(ImageDecoder, HuffmanTablesOfMoreThan256CodesAreRefused) {
         padded.push_back(c);
     }
     EXPECT_FALSE(DecodeImage(padded, 64, image));
+}
+
+// Files the fuzzer found to break stb_image 2.27 (kept in its seed corpus).
+TEST(ImageDecoder, FilesThatBrokeTheDecoderAreRefused) {
+    const std::filesystem::path corpus =
+        std::filesystem::path(MOBILANT_SOURCE_DIR) / "tests/platform/fuzz/corpus";
+    for (const char* name : {"jpeg-huffman-overflow-1.jpg", "jpeg-huffman-overflow-2.jpg",
+                             "jpeg-undefined-table.jpg"}) {
+        std::ifstream in(corpus / name, std::ios::binary);
+        const std::vector<unsigned char> file(std::istreambuf_iterator<char>(in), {});
+        ASSERT_FALSE(file.empty()) << name;
+        DecodedImage image;
+        EXPECT_FALSE(DecodeImage(file, 512, image)) << name;
+    }
 }
 
 TEST(ImageDecoder, SizeLimitComesFromTheHeader) {
