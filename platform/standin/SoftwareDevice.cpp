@@ -112,7 +112,12 @@ T* Own(Interface* object, const SoftwareDevice* device) {
 
 SoftwareDevice* SoftwareDevice::Create(UINT width, UINT height, D3DFORMAT format) {
     if (!ValidSize(width, height) || !SoftwareSurface::SupportedFormat(format)) return nullptr;
-    return new SoftwareDevice(width, height, format);
+    auto* device = new SoftwareDevice(width, height, format);
+    if (device->backBuffer_ == nullptr) {  // out of memory
+        device->Release();
+        return nullptr;
+    }
+    return device;
 }
 
 SoftwareDevice::SoftwareDevice(UINT width, UINT height, D3DFORMAT format) {
@@ -194,7 +199,10 @@ SoftwareDevice::SoftwareDevice(UINT width, UINT height, D3DFORMAT format) {
 
     backBuffer_ = Adopt<SoftwareSurface>(*this, width, height, format, D3DUSAGE_RENDERTARGET,
                                          D3DPOOL_DEFAULT, true, nullptr);
+    if (backBuffer_ == nullptr) return;
+    // The device's own surface does not keep the device alive.
     backBuffer_->MakeDeviceOwned();
+    ReleaseInternal();
     renderTarget_ = backBuffer_;
     renderTarget_->Bind();
     ResetTargetRectangles();
@@ -204,9 +212,15 @@ SoftwareDevice::~SoftwareDevice() = default;
 
 template <class T, class... Args>
 T* SoftwareDevice::Adopt(Args&&... args) {
-    auto object = std::make_unique<T>(std::forward<Args>(args)...);
-    T* raw = object.get();
-    objects_.push_back(std::move(object));
+    T* raw = nullptr;
+    try {
+        auto object = std::make_unique<T>(std::forward<Args>(args)...);
+        raw = object.get();
+        objects_.push_back(std::move(object));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    AddRef();  // the object's first public reference keeps the device alive
     return raw;
 }
 
@@ -324,6 +338,7 @@ HRESULT SoftwareDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWOR
         result = D3DERR_INVALIDCALL;
     } else if (!InjectedFailure(CreateCall::Texture, result)) {
         *ppTexture = Adopt<SoftwareTexture>(*this, Width, Height, Usage, Format, Pool);
+        if (*ppTexture == nullptr) result = E_OUTOFMEMORY;
     }
     Log(result, "CreateTexture(%u, %u, %u, 0x%x, %d, %d) -> %s", Width, Height, Levels, Usage,
         Format, Pool,
@@ -344,6 +359,7 @@ HRESULT SoftwareDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, 
     } else if (!InjectedFailure(CreateCall::VertexBuffer, result)) {
         *ppVertexBuffer =
             Adopt<SoftwareVertexBuffer>(*this, Length, Usage, D3DFMT_VERTEXDATA, FVF, Pool);
+        if (*ppVertexBuffer == nullptr) result = E_OUTOFMEMORY;
     }
     Log(result, "CreateVertexBuffer(%u, 0x%x, 0x%x, %d) -> %s", Length, Usage, FVF, Pool,
         ppVertexBuffer != nullptr ? ObjectName(Own<SoftwareVertexBuffer>(*ppVertexBuffer, this))
@@ -363,6 +379,7 @@ HRESULT SoftwareDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Fo
         result = D3DERR_OUTOFVIDEOMEMORY;
     } else if (!InjectedFailure(CreateCall::IndexBuffer, result)) {
         *ppIndexBuffer = Adopt<SoftwareIndexBuffer>(*this, Length, Usage, Format, 0, Pool);
+        if (*ppIndexBuffer == nullptr) result = E_OUTOFMEMORY;
     }
     Log(result, "CreateIndexBuffer(%u, 0x%x, %d, %d) -> %s", Length, Usage, Format, Pool,
         ppIndexBuffer != nullptr ? ObjectName(Own<SoftwareIndexBuffer>(*ppIndexBuffer, this))
@@ -384,6 +401,7 @@ HRESULT SoftwareDevice::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Fo
     } else if (!InjectedFailure(CreateCall::RenderTarget, result)) {
         *ppSurface = Adopt<SoftwareSurface>(*this, Width, Height, Format, D3DUSAGE_RENDERTARGET,
                                             D3DPOOL_DEFAULT, Lockable != FALSE, nullptr);
+        if (*ppSurface == nullptr) result = E_OUTOFMEMORY;
     }
     Log(result, "CreateRenderTarget(%u, %u, %d, %d, %u, %d) -> %s", Width, Height, Format,
         MultiSample, MultisampleQuality, Lockable,
@@ -401,6 +419,7 @@ HRESULT SoftwareDevice::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3D
         result = D3DERR_INVALIDCALL;
     } else if (!InjectedFailure(CreateCall::OffscreenPlainSurface, result)) {
         *ppSurface = Adopt<SoftwareSurface>(*this, Width, Height, Format, 0, Pool, true, nullptr);
+        if (*ppSurface == nullptr) result = E_OUTOFMEMORY;
     }
     Log(result, "CreateOffscreenPlainSurface(%u, %u, %d, %d) -> %s", Width, Height, Format, Pool,
         ppSurface != nullptr ? ObjectName(Own<SoftwareSurface>(*ppSurface, this)) : "null");
@@ -427,6 +446,7 @@ HRESULT SoftwareDevice::CreateVertexDeclaration(CONST D3DVERTEXELEMENT9* pVertex
         result = D3DERR_INVALIDCALL;
     } else if (!InjectedFailure(CreateCall::VertexDeclaration, result)) {
         *ppDecl = Adopt<SoftwareVertexDeclaration>(*this, std::move(elements), layout);
+        if (*ppDecl == nullptr) result = E_OUTOFMEMORY;
     }
     Log(result, "CreateVertexDeclaration() -> %s",
         ppDecl != nullptr ? ObjectName(Own<SoftwareVertexDeclaration>(*ppDecl, this)) : "null");

@@ -5,8 +5,9 @@
 #include "SoftwareDevice.h"
 
 SoftwareObject::SoftwareObject(SoftwareDevice& device, const char* kind) : device_(device) {
+    // The device takes the reference of the first public reference once the
+    // object is fully made (SoftwareDevice::Adopt).
     std::snprintf(name_, sizeof name_, "%s#%u", kind, device.NextObjectNumber());
-    device_.AddRef();  // the first public reference keeps the device alive
 }
 
 void SoftwareObject::Bind() {
@@ -19,12 +20,8 @@ void SoftwareObject::Unbind() {
 }
 
 void SoftwareObject::MakeDeviceOwned() {
-    // The device's own object holds no public reference and so no device reference.
     deviceOwned_ = true;
-    if (publicRefs_ > 0) {
-        publicRefs_ = 0;
-        device_.ReleaseInternal();
-    }
+    publicRefs_ = 0;
 }
 
 ULONG SoftwareObject::AddPublicReference() {

@@ -38,7 +38,8 @@ public:
     void Bind();
     void Unbind();
 
-    // Marks an object the device owns itself (the implicit render target).
+    // Marks an object its owner keeps alive (the implicit render target, a
+    // texture's level): it has no public reference of its own.
     void MakeDeviceOwned();
 
     ULONG AddPublicReference();
