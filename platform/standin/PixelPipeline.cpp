@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -19,6 +20,15 @@ void Unpack(D3DCOLOR c, float out[4]) {
     out[1] = kByteToUnit[(c >> 8) & 0xFF];
     out[2] = kByteToUnit[c & 0xFF];
     out[3] = kByteToUnit[c >> 24];
+}
+
+// std::floor without a library call for the usual range (same result everywhere).
+inline double Floor(double x) {
+    if (x > -1e15 && x < 1e15) {
+        const double truncated = static_cast<double>(static_cast<std::int64_t>(x));
+        return truncated > x ? truncated - 1.0 : truncated;
+    }
+    return std::floor(x);  // huge, infinite or NaN
 }
 
 int ToByte(float v) {
@@ -47,12 +57,12 @@ bool AddressTexel(double index, int size, DWORD mode, int& out) {
             break;
         case D3DTADDRESS_MIRROR: {
             const double period = 2.0 * n;
-            index -= period * std::floor(index / period);
+            index -= period * Floor(index / period);
             if (index >= n) index = period - 1.0 - index;
             break;
         }
         default:  // D3DTADDRESS_WRAP
-            index -= n * std::floor(index / n);
+            index -= n * Floor(index / n);
             break;
     }
     // Huge or infinite coordinates may leave rounding residue or NaN: clamp last.
@@ -281,7 +291,28 @@ void Bytes(D3DCOLOR c, int out[4]) {
     out[3] = c >> 24;
 }
 
+bool IsDiffuse(DWORD arg) {
+    return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT;
+}
+
 }  // namespace
+
+// Recognises the stage a sprite host sets, colour = texture x diffuse, and how
+// its alpha is made; None for anything else.
+PixelPipeline::SpriteAlpha PixelPipeline::SpriteStage(const ShadingState& s) {
+    auto texturedTimesDiffuse = [](DWORD op, DWORD arg1, DWORD arg2) {
+        return op == D3DTOP_MODULATE && ((arg1 == D3DTA_TEXTURE && IsDiffuse(arg2)) ||
+                                         (IsDiffuse(arg1) && arg2 == D3DTA_TEXTURE));
+    };
+    if (!texturedTimesDiffuse(s.colorOp, s.colorArg1, s.colorArg2)) return SpriteAlpha::None;
+    if (texturedTimesDiffuse(s.alphaOp, s.alphaArg1, s.alphaArg2)) return SpriteAlpha::Modulate;
+    const DWORD selected = s.alphaOp == D3DTOP_SELECTARG1   ? s.alphaArg1
+                           : s.alphaOp == D3DTOP_SELECTARG2 ? s.alphaArg2
+                                                            : ~0u;
+    if (selected == D3DTA_TEXTURE) return SpriteAlpha::Texture;
+    if (IsDiffuse(selected)) return SpriteAlpha::Diffuse;
+    return SpriteAlpha::None;
+}
 
 PixelPipeline::PixelPipeline(const ShadingState& state, const RenderTargetView& target)
     : state_(state), target_(target) {
@@ -297,6 +328,7 @@ PixelPipeline::PixelPipeline(const ShadingState& state, const RenderTargetView& 
         srcBlend_ = inverse ? D3DBLEND_INVSRCALPHA : D3DBLEND_SRCALPHA;
         destBlend_ = inverse ? D3DBLEND_SRCALPHA : D3DBLEND_INVSRCALPHA;
     }
+    spriteStage_ = SpriteStage(state_);
     sourceOver_ = srcBlend_ == D3DBLEND_SRCALPHA && destBlend_ == D3DBLEND_INVSRCALPHA &&
                   state_.blendOp == D3DBLENDOP_ADD;
     // Without separate alpha blending, alpha is blended like the colour.
@@ -334,11 +366,11 @@ void PixelPipeline::Sample(double u, double v, float out[4]) const {
     const double s = u * state_.textureWidth;
     const double t = v * state_.textureHeight;
     if (!linear_) {
-        Texel(std::floor(s), std::floor(t), out);
+        Texel(Floor(s), Floor(t), out);
         return;
     }
-    const double s0 = std::floor(s - 0.5);
-    const double t0 = std::floor(t - 0.5);
+    const double s0 = Floor(s - 0.5);
+    const double t0 = Floor(t - 0.5);
     const float fs = std::isfinite(s) ? static_cast<float>(s - 0.5 - s0) : 0.0f;
     const float ft = std::isfinite(t) ? static_cast<float>(t - 0.5 - t0) : 0.0f;
     float c00[4], c10[4], c01[4], c11[4];
@@ -357,13 +389,24 @@ void PixelPipeline::Shade(int x, int y, const float diffuse[4], double u, double
     float texture[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     if (state_.texels != nullptr) Sample(u, v, texture);
 
-    const StageInputs in{diffuse, texture, factor_, constant_};
-    float s0[4], s1[4], s2[4];
     float stage[4];
-    Operate(state_.colorOp, Argument(state_.colorArg0, in, s0), Argument(state_.colorArg1, in, s1),
-            Argument(state_.colorArg2, in, s2), 0, 3, in, stage);
-    Operate(state_.alphaOp, Argument(state_.alphaArg0, in, s0), Argument(state_.alphaArg1, in, s1),
-            Argument(state_.alphaArg2, in, s2), 3, 4, in, stage);
+    if (spriteStage_ != SpriteAlpha::None) {
+        // Texture times diffuse, exactly as the general path computes it.
+        for (int c = 0; c < 3; ++c)
+            stage[c] = texture[c] * diffuse[c];
+        stage[3] = spriteStage_ == SpriteAlpha::Modulate  ? texture[3] * diffuse[3]
+                   : spriteStage_ == SpriteAlpha::Texture ? texture[3]
+                                                          : diffuse[3];
+    } else {
+        const StageInputs in{diffuse, texture, factor_, constant_};
+        float s0[4], s1[4], s2[4];
+        Operate(state_.colorOp, Argument(state_.colorArg0, in, s0),
+                Argument(state_.colorArg1, in, s1), Argument(state_.colorArg2, in, s2), 0, 3, in,
+                stage);
+        Operate(state_.alphaOp, Argument(state_.alphaArg0, in, s0),
+                Argument(state_.alphaArg1, in, s1), Argument(state_.alphaArg2, in, s2), 3, 4, in,
+                stage);
+    }
     const int src[4] = {ToByte(stage[0]), ToByte(stage[1]), ToByte(stage[2]), ToByte(stage[3])};
 
     if (state_.alphaTest &&

@@ -77,6 +77,9 @@ public:
     void Shade(int x, int y, const float diffuse[4], double u, double v);
 
 private:
+    enum class SpriteAlpha { None, Modulate, Texture, Diffuse };
+    static SpriteAlpha SpriteStage(const ShadingState& state);
+
     void Sample(double u, double v, float out[4]) const;
     void Texel(double column, double row, float out[4]) const;
 
@@ -89,6 +92,7 @@ private:
     int blendFactor_[4];
     DWORD srcBlend_;
     DWORD destBlend_;
+    SpriteAlpha spriteStage_;
     bool sourceOver_;
     DWORD alphaBlendOp_;
     DWORD srcBlendAlpha_;
