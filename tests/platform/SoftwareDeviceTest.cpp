@@ -67,6 +67,67 @@ TEST_F(SoftwareDeviceTest, IndexedDrawsWithinTheirRangeSucceed) {
         EXPECT_EQ(p, 0xFFFFFFFFu);
 }
 
+TEST_F(SoftwareDeviceTest, ViewportAndScissorBoundTheDrawing) {
+    Start(8, 4);
+    BindQuad(4, {0, 1, 2, 2, 1, 3});
+    // The quad spans device space -1..1: with a viewport at (2, 1) of 4 x 2
+    // pixels it covers columns 2..5 of rows 1..2; the non-indexed strip too.
+    const D3DVIEWPORT9 viewport = {2, 1, 4, 2, 0.0f, 1.0f};
+    ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
+    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+    auto shape = [this] {
+        std::vector<std::string> rows;
+        const auto pixels = device->ReadRenderTarget();
+        for (int y = 0; y < 4; ++y) {
+            std::string row;
+            for (int x = 0; x < 8; ++x)
+                row.push_back(pixels[y * 8 + x] ? '#' : '.');
+            rows.push_back(row);
+        }
+        return rows;
+    };
+    EXPECT_EQ(shape(), (std::vector<std::string>{"........", "..####..", "..####..", "........"}));
+
+    // The scissor rectangle cuts further, and so does a clear.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    const RECT scissor = {0, 0, 3, 2};
+    device->SetScissorRect(&scissor);
+    device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+    ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+    EXPECT_EQ(shape(), (std::vector<std::string>{"........", "..#.....", "........", "........"}));
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    EXPECT_EQ(shape(), (std::vector<std::string>{"........", "..#.....", "........", "........"}));
+
+    // A viewport reaching past the target is refused.
+    const D3DVIEWPORT9 tooWide = {6, 0, 4, 4, 0.0f, 1.0f};
+    EXPECT_EQ(device->SetViewport(&tooWide), D3DERR_INVALIDCALL);
+}
+
+TEST_F(SoftwareDeviceTest, UserPointerDrawsLeaveStreamZeroAndIndicesUnset) {
+    Start(2, 2);
+    BindQuad(4, {0, 1, 2});
+    const ScreenVertex quad[] = {At(0, 0), At(2, 0), At(0, 2), At(2, 2)};
+    const std::uint16_t indices[] = {0, 1, 2, 2, 1, 3};
+    device->SetFVF(kScreenFvf);
+    ASSERT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16,
+                                             quad, sizeof(ScreenVertex)),
+              D3D_OK);
+    for (D3DCOLOR p : device->ReadRenderTarget())
+        EXPECT_EQ(p, 0xFFFFFFFFu);
+    IDirect3DVertexBuffer9* stream = vertexBuffer;
+    UINT offset = 1, stride = 1;
+    device->GetStreamSource(0, &stream, &offset, &stride);
+    EXPECT_EQ(stream, nullptr);
+    IDirect3DIndexBuffer9* bound = indexBuffer;
+    device->GetIndices(&bound);
+    EXPECT_EQ(bound, nullptr);
+    // An index past the vertices the caller vouched for is refused.
+    const std::uint16_t outside[] = {0, 1, 4};
+    EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, outside, D3DFMT_INDEX16,
+                                             quad, sizeof(ScreenVertex)),
+              D3DERR_INVALIDCALL);
+}
+
 TEST_F(SoftwareDeviceTest, DrawsReadingOutsideTheirDataAreRefused) {
     Start(4, 4);
     // Index 4 lies past the quad's four vertices (and past the buffer).
