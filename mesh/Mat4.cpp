@@ -31,6 +31,10 @@ bool Mat4::isFinite() const {
 }
 
 Mat4 Mat4::inverse() const {
+    return tryInverse().value_or(identity());
+}
+
+std::optional<Mat4> Mat4::tryInverse() const {
     // Cofactor expansion by 2x2 sub-determinants of the upper and lower row pairs.
     double a[16];
     for (int i = 0; i < 16; ++i)
@@ -51,7 +55,7 @@ Mat4 Mat4::inverse() const {
     const double c0 = e(2, 0) * e(3, 1) - e(3, 0) * e(2, 1);
 
     const double det = s0 * c5 - s1 * c4 + s2 * c3 + s3 * c2 - s4 * c1 + s5 * c0;
-    if (det == 0.0 || !std::isfinite(det)) return identity();
+    if (det == 0.0 || !std::isfinite(det)) return std::nullopt;
     const double k = 1.0 / det;
 
     double r[4][4];  // r[row][column]
@@ -78,7 +82,8 @@ Mat4 Mat4::inverse() const {
             result.m[4 * column + row] = static_cast<float>(r[row][column]);
         }
     }
-    return result.isFinite() ? result : identity();
+    if (!result.isFinite()) return std::nullopt;
+    return result;
 }
 
 Vec4 Mat4::rotationQuaternion() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "Vec4.h"
 
 // A 4x4 matrix of 32-bit floats, read column-major with column vectors: m[4c + r] is row r of
@@ -33,6 +35,9 @@ struct Mat4 {
     // (determinant zero or not finite, or an inverse too large for floats) yields the identity,
     // so nothing non-finite leaves this function.
     Mat4 inverse() const;
+
+    // The inverse when the matrix has a usable one (as above); nothing otherwise.
+    std::optional<Mat4> tryInverse() const;
 
     // The rotation quaternion (x, y, z, w) of the upper-left 3x3. Of the candidates W, X, Y, Z
     // (in that order) the first largest wins, so ties go to the earlier one.
