@@ -35,9 +35,10 @@ public:
     // Number of zones holding the tree's nodes.
     std::size_t zoneCount() const { return allocator.zoneCount(); }
 
-private:
+    // Frees the text and the tree; the root becomes null, as after a failed parse.
     void clear();
 
+private:
     JsonValue root;
     JsonAllocator allocator;
     std::unique_ptr<char[]> text;
