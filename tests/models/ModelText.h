@@ -44,6 +44,29 @@ inline const std::string kSmallModel = R"({
   }
 })";
 
+inline const char* kIdentityMatrix = "[1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1]";
+
+// A skeleton member: bone `name` with `id`, identity rest parent, rest points (0, 0) and
+// (1, 0), and the child id list `children` (JSON text).
+inline std::string boneText(std::string_view name, int id, std::string_view children) {
+    std::string text = "\"";
+    text.append(name).append("\": {\"id\": ").append(std::to_string(id));
+    text.append(", \"restParentMat\": ").append(kIdentityMatrix);
+    text.append(", \"localRestStartPt\": [0, 0], \"localRestEndPt\": [1, 0], \"children\": ");
+    text.append(children).append("}");
+    return text;
+}
+
+// kSmallModel with its skeleton members replaced by `bones`.
+inline std::string withSkeleton(std::string_view bones) {
+    const std::size_t from = kSmallModel.find("\"skeleton\"");
+    const std::size_t to = kSmallModel.find("\"animation\"");
+    std::string text = kSmallModel.substr(0, from);
+    text.append("\"skeleton\": {").append(bones).append("},\n  ");
+    text.append(kSmallModel.substr(to));
+    return text;
+}
+
 // `text` with its only occurrence of `from` replaced by `to`.
 inline std::string replaced(std::string text, std::string_view from, std::string_view to) {
     const std::size_t at = text.find(from);

@@ -14,22 +14,11 @@ using namespace MobilantModule;
 
 namespace {
 
-const char* kIdentity = "[1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1]";
-
-std::string bone(const std::string& name, int id, const std::string& children) {
-    return "\"" + name + "\": {\"id\": " + std::to_string(id) +
-           ", \"restParentMat\": " + kIdentity +
-           ", \"localRestStartPt\": [0, 0], \"localRestEndPt\": [1, 0], \"children\": " + children +
-           "}";
+std::string bone(std::string_view name, int id, std::string_view children) {
+    return boneText(name, id, children);
 }
 
-// kSmallModel with its skeleton replaced by `bones`.
-std::string withSkeleton(const std::string& bones) {
-    const std::size_t from = kSmallModel.find("\"skeleton\"");
-    const std::size_t to = kSmallModel.find("\"animation\"");
-    return kSmallModel.substr(0, from) + "\"skeleton\": {" + bones + "},\n  " +
-           kSmallModel.substr(to);
-}
+const char* kIdentity = kIdentityMatrix;
 
 struct Rejection {
     const char* name;
