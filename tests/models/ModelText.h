@@ -67,6 +67,13 @@ inline std::string withSkeleton(std::string_view bones) {
     return text;
 }
 
+// kSmallModel with the members of "animation" replaced by `clips`.
+inline std::string withClips(std::string_view clips) {
+    std::string text = kSmallModel.substr(0, kSmallModel.find("\"animation\""));
+    text.append("\"animation\": {").append(clips).append("}\n}\n");
+    return text;
+}
+
 // `text` with its only occurrence of `from` replaced by `to`.
 inline std::string replaced(std::string text, std::string_view from, std::string_view to) {
     const std::size_t at = text.find(from);

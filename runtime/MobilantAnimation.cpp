@@ -1,0 +1,165 @@
+#include "MobilantAnimation.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "JsonLookup.h"
+#include "MessageBoxes.h"
+#include "ParseFrameKey.h"
+#include "ValidateMobilantClip.h"
+#include "Vec2.h"
+#include "Vec4.h"
+#include "WideStrings.h"
+
+namespace MobilantModule {
+
+namespace {
+
+JsonValue member(JsonValue object, std::string_view key) {
+    return memberValue(findMember(object, key));
+}
+
+Vec4 readVec4(JsonValue value) {
+    const JsonPoint4 point = readPoint4(value).value_or(JsonPoint4{});
+    return {point.x, point.y, point.z, point.w};
+}
+
+Vec2 readVec2(JsonValue value) {
+    const JsonPoint2 point = readPoint2(value).value_or(JsonPoint2{});
+    return {point.x, point.y};
+}
+
+// The (x, y) pairs of a flat list of numbers; an odd last number is dropped.
+std::vector<Vec2> readPairs(JsonValue value) {
+    const std::vector<float> numbers = readFloatArray(value);
+    std::vector<Vec2> pairs(numbers.size() / 2);
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        pairs[i] = {numbers[2 * i], numbers[2 * i + 1]};
+    return pairs;
+}
+
+struct KeyedFrame {
+    std::int32_t frame;
+    JsonValue entries;
+};
+
+// The frames of a clip member in ascending frame order; equal frames stay in
+// document order.
+std::vector<KeyedFrame> keyedFrames(JsonValue frames) {
+    std::vector<KeyedFrame> keyed;
+    keyed.reserve(childCount(frames));
+    for (const JsonNode* node = frames.getFirstNode(); node != nullptr; node = node->next)
+        keyed.push_back({ParseFrameKey(node->key), node->value});
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const KeyedFrame& a, const KeyedFrame& b) { return a.frame < b.frame; });
+    return keyed;
+}
+
+// Stores every keyed frame of `frames` in `caches`, one list per frame with an
+// entry makeEntry(key, value) per member. Managers that interpolate (those with
+// fillGap) also fill the gap from the previous keyed frame, the first gap
+// starting at the clip's start.
+template <class Manager, class Entry, class MakeEntry>
+void loadFrames(Manager& caches, const std::vector<KeyedFrame>& frames, std::int32_t start,
+                MakeEntry&& makeEntry) {
+    std::vector<Entry> list;
+    std::int32_t previous = start;
+    for (const KeyedFrame& keyed : frames) {
+        list.clear();
+        for (const JsonNode* node = keyed.entries.getFirstNode(); node != nullptr;
+             node = node->next) {
+            list.push_back(makeEntry(node->key, node->value));
+        }
+        caches.setFrame(caches.frameIndex(keyed.frame), list);
+        if constexpr (requires { caches.fillGap(previous, keyed.frame); })
+            caches.fillGap(previous, keyed.frame);
+        previous = keyed.frame;
+    }
+}
+
+}  // namespace
+
+MobilantAnimation::MobilantAnimation(const JsonDocument& document, const std::string& name)
+    : MobilantAnimation(document.getRoot(), name) {}
+
+MobilantAnimation::MobilantAnimation(JsonValue root, const std::string& name) : name(name) {
+    check = ValidateMobilantClip(root, name);
+    if (check.Ok()) {
+        build(member(member(root, "animation"), name));
+        return;
+    }
+    if (check.error != ModelError::ClipMissing) {
+        std::printf("%s\n", check.Line().c_str());
+        std::fflush(stdout);
+    }
+    ShowMessageBox(FormatWithName(L"Animation [ %S ] does not exist", name.c_str()).c_str(),
+                   L"Mobilant Animation Extention");
+}
+
+MobilantAnimation::~MobilantAnimation() = default;
+
+// The clip passed ValidateMobilantClip: every member read below is there, of
+// its kind.
+void MobilantAnimation::build(JsonValue clip) {
+    const std::vector<KeyedFrame> boneFrames = keyedFrames(member(clip, "bones"));
+    const std::int32_t start = boneFrames.empty() ? 0 : boneFrames.front().frame;
+    const std::int32_t end = boneFrames.empty() ? 0 : boneFrames.back().frame;
+    startTime = static_cast<float>(start);
+    endTime = static_cast<float>(end);
+
+    boneCaches.initFrames(start, end);
+    loadFrames<meshBoneCacheManager, meshBoneCache>(
+        boneCaches, boneFrames, start, [](const char* key, JsonValue entry) {
+            return meshBoneCache(key, readVec4(member(entry, "start_pt")),
+                                 readVec4(member(entry, "end_pt")));
+        });
+    boneCaches.markAllReady();
+
+    displacementCaches.initFrames(start, end);
+    loadFrames<meshDisplacementCacheManager, meshDisplacementCache>(
+        displacementCaches, keyedFrames(member(clip, "meshes")), start,
+        [](const char* key, JsonValue entry) {
+            meshDisplacementCache cache;
+            cache.key = key;
+            if (toBool(member(entry, "use_local_displacements")))
+                cache.local_displacements = readPairs(member(entry, "local_displacements"));
+            if (toBool(member(entry, "use_post_displacements")))
+                cache.post_displacements = readPairs(member(entry, "post_displacements"));
+            return cache;
+        });
+    displacementCaches.markAllReady();
+
+    uvWarpCaches.initFrames(start, end);
+    loadFrames<meshUVWarpCacheManager, meshUVWarpCache>(
+        uvWarpCaches, keyedFrames(member(clip, "uv_swaps")), start,
+        [](const char* key, JsonValue entry) {
+            meshUVWarpCache cache(key);
+            cache.enabled = toBool(member(entry, "enabled"));
+            if (cache.enabled) {
+                cache.local_offset = readVec2(member(entry, "local_offset"));
+                cache.global_offset = readVec2(member(entry, "global_offset"));
+                cache.scale = readVec2(member(entry, "scale"));
+            }
+            return cache;
+        });
+    uvWarpCaches.markAllReady();
+
+    opacityCaches.initFrames(start, end);
+    const JsonNode* opacities = findMember(clip, "mesh_opacities");
+    if (opacities == nullptr) return;
+    loadFrames<meshOpacityCacheManager, meshOpacityCache>(
+        opacityCaches, keyedFrames(opacities->value), start, [](const char* key, JsonValue entry) {
+            const double opacity = readNumber(member(entry, "opacity")).value_or(100.0);
+            return meshOpacityCache(key, static_cast<float>(opacity));
+        });
+    opacityCaches.markAllReady();
+}
+
+std::size_t MobilantAnimation::MemoryBytes() const {
+    return name.capacity() + boneCaches.memoryBytes() + displacementCaches.memoryBytes() +
+           uvWarpCaches.memoryBytes() + opacityCaches.memoryBytes();
+}
+
+}  // namespace MobilantModule
