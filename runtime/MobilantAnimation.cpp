@@ -45,8 +45,7 @@ struct KeyedFrame {
     JsonValue entries;
 };
 
-// The frames of a clip member in ascending frame order; equal frames stay in
-// document order.
+// The frames of a clip member in ascending frame order; equal frames stay in document order.
 std::vector<KeyedFrame> keyedFrames(JsonValue frames) {
     std::vector<KeyedFrame> keyed;
     keyed.reserve(childCount(frames));
@@ -57,10 +56,9 @@ std::vector<KeyedFrame> keyedFrames(JsonValue frames) {
     return keyed;
 }
 
-// Stores every keyed frame of `frames` in `caches`, one list per frame with an
-// entry makeEntry(key, value) per member. Managers that interpolate (those with
-// fillGap) also fill the gap from the previous keyed frame, the first gap
-// starting at the clip's start.
+// Stores every keyed frame of `frames` in `caches`, one list per frame with an entry
+// makeEntry(key, value) per member. Managers that interpolate (those with fillGap) also fill the
+// gap from the previous keyed frame, the first gap starting at the clip's start.
 template <class Manager, class Entry, class MakeEntry>
 void loadFrames(Manager& caches, const std::vector<KeyedFrame>& frames, std::int32_t start,
                 MakeEntry&& makeEntry) {
@@ -100,8 +98,7 @@ MobilantAnimation::MobilantAnimation(JsonValue root, const std::string& name) : 
 
 MobilantAnimation::~MobilantAnimation() = default;
 
-// The clip passed ValidateMobilantClip: every member read below is there, of
-// its kind.
+// The clip passed ValidateMobilantClip: every member read below is there, of its kind.
 void MobilantAnimation::build(JsonValue clip) {
     const std::vector<KeyedFrame> boneFrames = keyedFrames(member(clip, "bones"));
     const std::int32_t start = boneFrames.empty() ? 0 : boneFrames.front().frame;
