@@ -14,8 +14,8 @@ inline constexpr std::int64_t kMaxClipFrameSpan = 100000;
 // A clip's bone, displacement or opacity caches may hold at most this many entries (frames
 // times entries per frame; gaps between keyed frames are filled, so a sparse file can ask for
 // far more than it holds), and its displacement caches at most this many (x, y) pairs.
-inline constexpr std::int64_t kMaxClipCacheEntries = std::int64_t{1} << 21;
-inline constexpr std::int64_t kMaxClipDisplacementPairs = std::int64_t{1} << 23;
+inline constexpr std::int64_t kMaxClipCacheEntries = std::int64_t{1} << 20;
+inline constexpr std::int64_t kMaxClipDisplacementPairs = std::int64_t{1} << 22;
 
 // Checks the clip `clipName` of a model document before its caches are built. ClipMissing
 // when the root, its "animation" or the clip member is missing (or of another kind than an

@@ -284,15 +284,15 @@ INSTANTIATE_TEST_SUITE_P(
             "SpanFromSaturatedKeys",
             clipText("c", boneFrame("-99999999999", 0, 0) + ", " + boneFrame("99999999999", 0, 0)),
             ModelError::ClipTooLong},
-        // 21 bones over 100001 frames pass 2^21 entries; 84 pairs too many pass 2^23.
+        // 11 bones over 100001 frames pass 2^20 entries, 42 pairs a frame 2^22 pairs.
         ClipRejection{"TooManyBoneEntries",
-                      clipText("c", "\"0\": {" + manyBones(21) + "}, \"100000\": {}"),
+                      clipText("c", "\"0\": {" + manyBones(11) + "}, \"100000\": {}"),
                       ModelError::ClipTooLarge},
         ClipRejection{"TooManyDisplacementPairs",
                       clipText("c", "\"0\": {}, \"100000\": {}",
                                R"("meshes": {"0": {"body": {"use_local_displacements": true,
                                    "use_post_displacements": false, "local_displacements": [)" +
-                                   zeros(168) + R"(]}}},
+                                   zeros(84) + R"(]}}},
                                    "uv_swaps": {})"),
                       ModelError::ClipTooLarge}),
     [](const testing::TestParamInfo<ClipRejection>& info) { return info.param.name; });
