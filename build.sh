@@ -49,6 +49,38 @@ sanitizer_tests() {
         ctest --test-dir build-asan -j "$jobs" --output-on-failure
 }
 
+# The shipped target: 32-bit Windows programs built with MinGW-w64 and run under
+# Wine, in a fresh prefix, with an X display of their own (Xvfb) for the tests
+# that open windows or a Direct3D device.
+windows_tests() {
+    tools/setup.sh windows &&
+        configure build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake \
+            -DCMAKE_BUILD_TYPE=Release &&
+        cmake --build build-win32 -j "$jobs" &&
+        build-win32/wine-run --new-prefix || return 1
+
+    local helpers=() status=0 display_file=build-win32/xvfb-display
+    rm -f "$display_file"
+    trap 'build-win32/wine-run --stop; kill "${helpers[@]}" 2>/dev/null' EXIT
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+    helpers+=($!)
+    build-win32/wine-run --server &
+    helpers+=($!)
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+    if [ -s "$display_file" ]; then
+        DISPLAY=":$(cat "$display_file")" ctest --test-dir build-win32 -j "$jobs" --output-on-failure ||
+            status=1
+    else
+        echo "windows: Xvfb did not start" >&2
+        status=1
+    fi
+    build-win32/wine-run --stop
+    kill "${helpers[@]}" 2>/dev/null
+    wait "${helpers[@]}" 2>/dev/null
+    trap - EXIT
+    return $status
+}
+
 run_main_job() {
     build_main
     mkdir -p out
@@ -64,6 +96,7 @@ case "${1:-}" in
         tools/setup.sh base
         stage "linux (gcc, release)" linux_tests
         stage "sanitizers (clang, ASan+UBSan, fuzzers)" sanitizer_tests
+        stage "windows (mingw i686, under Wine)" windows_tests
         summary
         ;;
     *)
