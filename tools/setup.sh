@@ -9,7 +9,9 @@ packages_for() {
     case "$1" in
         base) echo cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest \
                    libbenchmark-dev rapidjson-dev libsimdjson-dev libstb-dev ;;
-        windows) echo g++-mingw-w64-i686 wine wine32:i386 xvfb binutils-mingw-w64-i686 ;;
+        # Wine draws Direct3D 9 with OpenGL: 32-bit Mesa (llvmpipe) on Xvfb's display.
+        windows) echo g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb \
+                      libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 ;;
         browser) echo chromium ;;
         *) echo "setup: unknown profile '$1'" >&2; exit 2 ;;
     esac
