@@ -26,6 +26,18 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_BINARY_DIR}/wine-run)
 set(MOBILANT_WINDOWS_ALLOWED_DLLS KERNEL32.dll msvcrt.dll USER32.dll GDI32.dll d3d9.dll
     mmfs2.dll CACHE STRING "DLLs the Windows programs may import (case does not matter)")
 
+# Header-only libraries that Debian installs for every architecture (libstb-dev):
+# visible to the cross compiler under their usual names (<stb/stb_image.h>) through
+# a directory of their own, since all of /usr/include would bring in Linux's headers.
+set(_mobilant_host_headers ${PROJECT_BINARY_DIR}/host-headers)
+file(MAKE_DIRECTORY ${_mobilant_host_headers})
+foreach(library stb)
+    if(EXISTS /usr/include/${library} AND NOT EXISTS ${_mobilant_host_headers}/${library})
+        file(CREATE_LINK /usr/include/${library} ${_mobilant_host_headers}/${library} SYMBOLIC)
+    endif()
+endforeach()
+include_directories(SYSTEM ${_mobilant_host_headers})
+
 set(MOBILANT_GOOGLETEST_SOURCE /usr/src/googletest/googletest CACHE PATH
     "GoogleTest sources, built with the Windows toolchain")
 
