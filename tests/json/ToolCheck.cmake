@@ -1,5 +1,5 @@
 # Runs mobilant-json on small files and checks its two lines and its exit status.
-# Arguments: -DTOOL=<mobilant-json> -DSCRATCH=<scratch directory>
+# Arguments: -DTOOL=<mobilant-json, after the emulator that runs it if any> -DSCRATCH=<scratch directory>
 file(REMOVE_RECURSE ${SCRATCH})
 file(MAKE_DIRECTORY ${SCRATCH})
 
