@@ -27,6 +27,11 @@ inline JsonValue memberValue(const JsonNode* member) {
     return member != nullptr ? member->value : JsonValue();
 }
 
+// The value of the first member of `object` keyed `key`; the null value when there is none.
+inline JsonValue memberValue(JsonValue object, std::string_view key) {
+    return memberValue(findMember(object, key));
+}
+
 // The keys of the members of `object`, in document order (duplicates kept); empty for a
 // value that is not an object.
 std::vector<std::string> memberKeys(JsonValue object);

@@ -6,6 +6,7 @@
 
 #include "JsonLookup.h"
 #include "Mat4.h"
+#include "ModelReaders.h"
 #include "ValidateMobilantModel.h"
 #include "Vec4.h"
 #include "meshBone.h"
@@ -15,17 +16,8 @@ namespace MobilantModule {
 
 namespace {
 
-JsonValue member(JsonValue object, std::string_view key) {
-    return memberValue(findMember(object, key));
-}
-
-Vec4 readVec4(JsonValue value) {
-    const JsonPoint4 point = readPoint4(value).value_or(JsonPoint4{});
-    return {point.x, point.y, point.z, point.w};
-}
-
 std::int32_t readInteger(JsonValue object, std::string_view key) {
-    return readInt(member(object, key)).value_or(0);
+    return readInt(memberValue(object, key)).value_or(0);
 }
 
 // A bone as read from the skeleton, before the tree is linked.
@@ -57,10 +49,10 @@ void Mobilant::SetAllColours(std::uint8_t red, std::uint8_t green, std::uint8_t 
 
 // The document passed ValidateMobilantModel: every member read below is there, of its kind.
 void Mobilant::build(JsonValue root) {
-    const JsonValue mesh = member(root, "mesh");
+    const JsonValue mesh = memberValue(root, "mesh");
 
     // The mesh arrays.
-    const std::vector<float> points = readFloatArray(member(mesh, "points"));
+    const std::vector<float> points = readFloatArray(memberValue(mesh, "points"));
     pointCount = static_cast<std::int32_t>(points.size() / 2);
     const auto count = static_cast<std::size_t>(pointCount);
     restPoints.resize(3 * count);
@@ -69,9 +61,9 @@ void Mobilant::build(JsonValue root) {
         restPoints[3 * i + 1] = points[2 * i + 1];
         restPoints[3 * i + 2] = 0.0f;
     }
-    indices = readIntArray(member(mesh, "indices"));
+    indices = readIntArray(memberValue(mesh, "indices"));
     indexCount = static_cast<std::int32_t>(indices.size());
-    uvs = readFloatArray(member(mesh, "uvs"));
+    uvs = readFloatArray(memberValue(mesh, "uvs"));
     // Points no region covers are never posed: they stay where they rest.
     renderPoints = restPoints;
     for (std::size_t i = 0; i < count; ++i)
@@ -81,17 +73,17 @@ void Mobilant::build(JsonValue root) {
 
     // The bones, in document order, each with its local rest frame.
     std::vector<ReadBone> bones;
-    const JsonValue skeleton = member(root, "skeleton");
+    const JsonValue skeleton = memberValue(root, "skeleton");
     for (const JsonNode* node = skeleton.getFirstNode(); node != nullptr; node = node->next) {
         Mat4 parentMat;
-        const auto values = readMatrix(member(node->value, "restParentMat"));
+        const auto values = readMatrix(memberValue(node->value, "restParentMat"));
         if (values) std::copy(values->begin(), values->end(), parentMat.m);
         auto bone = std::make_unique<meshBone>(node->key, Vec4{}, Vec4{}, parentMat);
-        bone->getLocalRestStartPt() = readVec4(member(node->value, "localRestStartPt"));
-        bone->getLocalRestEndPt() = readVec4(member(node->value, "localRestEndPt"));
+        bone->getLocalRestStartPt() = readVec4(memberValue(node->value, "localRestStartPt"));
+        bone->getLocalRestEndPt() = readVec4(memberValue(node->value, "localRestEndPt"));
         bone->computeLocalRestFrame();
         bone->setTagId(readInteger(node->value, "id"));
-        bones.push_back({std::move(bone), readIntArray(member(node->value, "children"))});
+        bones.push_back({std::move(bone), readIntArray(memberValue(node->value, "children"))});
     }
 
     // Link the tree: parents in ascending id order, each one's children in file order. The
@@ -131,7 +123,7 @@ void Mobilant::build(JsonValue root) {
 
     // The regions, in document order.
     std::vector<std::unique_ptr<meshRenderRegion>> regions;
-    const JsonValue regionTable = member(mesh, "regions");
+    const JsonValue regionTable = memberValue(mesh, "regions");
     for (const JsonNode* node = regionTable.getFirstNode(); node != nullptr; node = node->next) {
         const JsonValue value = node->value;
         auto region = std::make_unique<meshRenderRegion>(
@@ -140,7 +132,7 @@ void Mobilant::build(JsonValue root) {
             readInteger(value, "start_index"), readInteger(value, "end_index"));
         region->setName(node->key);
         region->setTagId(readInteger(value, "id"));
-        const JsonValue weights = member(value, "weights");
+        const JsonValue weights = memberValue(value, "weights");
         for (const JsonNode* list = weights.getFirstNode(); list != nullptr; list = list->next)
             region->getWeights()[list->key] = readFloatArray(list->value);
         regions.push_back(std::move(region));
@@ -170,7 +162,7 @@ void Mobilant::build(JsonValue root) {
         region->buildSkinningTables(composition->getBoneMap());
     composition->resetToRestPose();
 
-    clipNames = memberKeys(member(root, "animation"));
+    clipNames = memberKeys(memberValue(root, "animation"));
 }
 
 }  // namespace MobilantModule

@@ -7,6 +7,7 @@
 
 #include "JsonLookup.h"
 #include "MessageBoxes.h"
+#include "ModelReaders.h"
 #include "ParseFrameKey.h"
 #include "ValidateMobilantClip.h"
 #include "Vec2.h"
@@ -16,20 +17,6 @@
 namespace MobilantModule {
 
 namespace {
-
-JsonValue member(JsonValue object, std::string_view key) {
-    return memberValue(findMember(object, key));
-}
-
-Vec4 readVec4(JsonValue value) {
-    const JsonPoint4 point = readPoint4(value).value_or(JsonPoint4{});
-    return {point.x, point.y, point.z, point.w};
-}
-
-Vec2 readVec2(JsonValue value) {
-    const JsonPoint2 point = readPoint2(value).value_or(JsonPoint2{});
-    return {point.x, point.y};
-}
 
 // The (x, y) pairs of a flat list of numbers; an odd last number is dropped.
 std::vector<Vec2> readPairs(JsonValue value) {
@@ -85,7 +72,7 @@ MobilantAnimation::MobilantAnimation(const JsonDocument& document, const std::st
 MobilantAnimation::MobilantAnimation(JsonValue root, const std::string& name) : name(name) {
     check = ValidateMobilantClip(root, name);
     if (check.Ok()) {
-        build(member(member(root, "animation"), name));
+        build(memberValue(memberValue(root, "animation"), name));
         return;
     }
     if (check.error != ModelError::ClipMissing) {
@@ -100,7 +87,7 @@ MobilantAnimation::~MobilantAnimation() = default;
 
 // The clip passed ValidateMobilantClip: every member read below is there, of its kind.
 void MobilantAnimation::build(JsonValue clip) {
-    const std::vector<KeyedFrame> boneFrames = keyedFrames(member(clip, "bones"));
+    const std::vector<KeyedFrame> boneFrames = keyedFrames(memberValue(clip, "bones"));
     const std::int32_t start = boneFrames.empty() ? 0 : boneFrames.front().frame;
     const std::int32_t end = boneFrames.empty() ? 0 : boneFrames.back().frame;
     startTime = static_cast<float>(start);
@@ -109,35 +96,35 @@ void MobilantAnimation::build(JsonValue clip) {
     boneCaches.initFrames(start, end);
     loadFrames<meshBoneCacheManager, meshBoneCache>(
         boneCaches, boneFrames, start, [](const char* key, JsonValue entry) {
-            return meshBoneCache(key, readVec4(member(entry, "start_pt")),
-                                 readVec4(member(entry, "end_pt")));
+            return meshBoneCache(key, readVec4(memberValue(entry, "start_pt")),
+                                 readVec4(memberValue(entry, "end_pt")));
         });
     boneCaches.markAllReady();
 
     displacementCaches.initFrames(start, end);
     loadFrames<meshDisplacementCacheManager, meshDisplacementCache>(
-        displacementCaches, keyedFrames(member(clip, "meshes")), start,
+        displacementCaches, keyedFrames(memberValue(clip, "meshes")), start,
         [](const char* key, JsonValue entry) {
             meshDisplacementCache cache;
             cache.key = key;
-            if (toBool(member(entry, "use_local_displacements")))
-                cache.local_displacements = readPairs(member(entry, "local_displacements"));
-            if (toBool(member(entry, "use_post_displacements")))
-                cache.post_displacements = readPairs(member(entry, "post_displacements"));
+            if (toBool(memberValue(entry, "use_local_displacements")))
+                cache.local_displacements = readPairs(memberValue(entry, "local_displacements"));
+            if (toBool(memberValue(entry, "use_post_displacements")))
+                cache.post_displacements = readPairs(memberValue(entry, "post_displacements"));
             return cache;
         });
     displacementCaches.markAllReady();
 
     uvWarpCaches.initFrames(start, end);
     loadFrames<meshUVWarpCacheManager, meshUVWarpCache>(
-        uvWarpCaches, keyedFrames(member(clip, "uv_swaps")), start,
+        uvWarpCaches, keyedFrames(memberValue(clip, "uv_swaps")), start,
         [](const char* key, JsonValue entry) {
             meshUVWarpCache cache(key);
-            cache.enabled = toBool(member(entry, "enabled"));
+            cache.enabled = toBool(memberValue(entry, "enabled"));
             if (cache.enabled) {
-                cache.local_offset = readVec2(member(entry, "local_offset"));
-                cache.global_offset = readVec2(member(entry, "global_offset"));
-                cache.scale = readVec2(member(entry, "scale"));
+                cache.local_offset = readVec2(memberValue(entry, "local_offset"));
+                cache.global_offset = readVec2(memberValue(entry, "global_offset"));
+                cache.scale = readVec2(memberValue(entry, "scale"));
             }
             return cache;
         });
@@ -148,7 +135,7 @@ void MobilantAnimation::build(JsonValue clip) {
     if (opacities == nullptr) return;
     loadFrames<meshOpacityCacheManager, meshOpacityCache>(
         opacityCaches, keyedFrames(opacities->value), start, [](const char* key, JsonValue entry) {
-            const double opacity = readNumber(member(entry, "opacity")).value_or(100.0);
+            const double opacity = readNumber(memberValue(entry, "opacity")).value_or(100.0);
             return meshOpacityCache(key, static_cast<float>(opacity));
         });
     opacityCaches.markAllReady();
