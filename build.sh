@@ -85,7 +85,7 @@ windows_tests() {
 run_main_job() {
     build_main
     mkdir -p out
-    ./build/bin/mobilant-json samples/hello.json
+    ./build/bin/mobilant-inspect samples/character.json --svg out/character-walk.svg --clip walk
 }
 
 case "${1:-}" in
