@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "CostClock.h"
 #include "JsonDocument.h"
 #include "LoadMobilantModel.h"
 #include "Mobilant.h"
@@ -158,6 +159,7 @@ void BM_ApplyCaches(benchmark::State& state) {
     MobilantAnimation clip(*document, "pulse");
     meshRenderBoneComposition& composition = *model.Composition();
     float t = clip.StartTime();
+    const CostClock clock;
     for (auto _ : state) {
         clip.BoneCaches().applyAtTime(t, composition.getBoneMap());
         clip.DisplacementCaches().applyAtTime(t, composition.getRegionMap());
@@ -167,9 +169,7 @@ void BM_ApplyCaches(benchmark::State& state) {
     }
     const double entries =
         static_cast<double>(composition.getBoneMap().size() + 3 * composition.getRegions().size());
-    state.counters["ns_per_entry"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * entries,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    clock.report(state, "ns_per_entry", entries, 1e-9);
 }
 BENCHMARK(BM_ApplyCaches);
 
@@ -186,6 +186,7 @@ void BM_PoseFrame(benchmark::State& state) {
         regions[k]->setUseUvWarp(clip.UvWarpCaches().isEnabled(0, k));
     }
     float t = clip.StartTime();
+    const CostClock clock;
     for (auto _ : state) {
         clip.BoneCaches().applyAtTime(t, composition.getBoneMap());
         clip.DisplacementCaches().applyAtTime(t, composition.getRegionMap());
@@ -198,9 +199,7 @@ void BM_PoseFrame(benchmark::State& state) {
         }
         t = t + 0.3f > clip.EndTime() ? clip.StartTime() : t + 0.3f;
     }
-    state.counters["ns_per_point"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * model.PointCount(),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    clock.report(state, "ns_per_point", model.PointCount(), 1e-9);
 }
 BENCHMARK(BM_PoseFrame);
 

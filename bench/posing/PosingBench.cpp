@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "CostClock.h"
 #include "JsonDocument.h"
 #include "LoadMobilantModel.h"
 #include "Mobilant.h"
@@ -64,15 +65,13 @@ Loaded* load(const Sample& sample) {
     return &loaded;
 }
 
-void report(benchmark::State& state, const Loaded& loaded, const Sample& sample) {
-    const auto iterations = static_cast<double>(state.iterations());
+void report(benchmark::State& state, const CostClock& clock, const Loaded& loaded,
+            const Sample& sample) {
     const double points = loaded.model->PointCount();
-    using benchmark::Counter;
-    state.counters["us_per_advance"] =
-        Counter(iterations * 1e-6, Counter::kIsRate | Counter::kInvert);
-    state.counters["ns_per_point"] =
-        Counter(iterations * points * 1e-9, Counter::kIsRate | Counter::kInvert);
-    state.counters["instances_per_frame"] = Counter(iterations * kFrameSeconds, Counter::kIsRate);
+    clock.report(state, "us_per_advance", 1, 1e-6);
+    clock.report(state, "ns_per_point", points, 1e-9);
+    const double perAdvance = clock.secondsPerIteration(state);
+    state.counters["instances_per_frame"] = perAdvance > 0 ? kFrameSeconds / perAdvance : 0.0;
     state.counters["points"] = points;
     if (std::string(sample.name) == "stress") {
         state.counters["clip_bytes"] = loaded.clipBytes;
@@ -99,11 +98,12 @@ void BM_AdvancePlaying(benchmark::State& state, const Sample& sample) {
     Loaded* loaded = prepare(state, sample);
     if (loaded == nullptr) return;
     MobilantManager& manager = *loaded->manager;
+    const CostClock clock;
     for (auto _ : state) {
         manager.Advance(0.01f);
         benchmark::ClobberMemory();
     }
-    report(state, *loaded, sample);
+    report(state, clock, *loaded, sample);
 }
 
 // A cross-fade that never ends: the factor is pulled back before it reaches 1, so every frame
@@ -114,11 +114,12 @@ void BM_AdvanceBlending(benchmark::State& state, const Sample& sample) {
     MobilantManager& manager = *loaded->manager;
     manager.SetAutoBlend(true);
     manager.BlendTo(sample.blendClip, 0.0001f);
+    const CostClock clock;
     for (auto _ : state) {
         manager.Advance(0.01f);
         benchmark::ClobberMemory();
     }
-    report(state, *loaded, sample);
+    report(state, clock, *loaded, sample);
     manager.SetAutoBlend(false);
 }
 

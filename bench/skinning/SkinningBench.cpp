@@ -7,6 +7,7 @@
 #include <ctime>
 #include <vector>
 
+#include "CostClock.h"
 #include "GeneratedRig.h"
 #include "SkinReference.h"
 #include "meshSkinning.h"
@@ -23,22 +24,19 @@ GeneratedRig& benchRig() {
     return rig;
 }
 
-// Processor time per point of the timed loop, in nanoseconds (processor time rather than wall
-// time, as other work may share the machine).
+// Processor time per point of the timed loop, and the points and bytes processed.
 class PerPoint {
 public:
-    explicit PerPoint(int points) : points(points), begin(std::clock()) {}
+    explicit PerPoint(int points) : points(points) {}
     void report(benchmark::State& state) const {
-        const double seconds = static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC;
-        state.counters["ns_per_point"] =
-            seconds * 1e9 / (static_cast<double>(state.iterations()) * points);
+        clock.report(state, "ns_per_point", points, 1e-9);
         state.SetItemsProcessed(state.iterations() * points);
         state.SetBytesProcessed(state.iterations() * points * 3 * sizeof(float));
     }
 
 private:
     int points;
-    std::clock_t begin;
+    CostClock clock;
 };
 
 bool usePath(benchmark::State& state, meshSkinPath path) {
