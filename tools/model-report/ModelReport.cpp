@@ -1,4 +1,4 @@
-#include "Inspector.h"
+#include "ModelReport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -6,13 +6,13 @@
 #include <string_view>
 
 #include "ClipSvg.h"
-#include "InspectOptions.h"
 #include "JsonDocument.h"
 #include "JsonLookup.h"
 #include "Mobilant.h"
 #include "MobilantManager.h"
 #include "ModelSummary.h"
 #include "ReadWholeFile.h"
+#include "ReportOptions.h"
 #include "ValidateMobilantClip.h"
 #include "ValidateMobilantModel.h"
 
@@ -93,11 +93,11 @@ bool writeFile(const std::string& fileName, const std::string& text) {
 
 }  // namespace
 
-int runInspector(const std::vector<std::string>& args, std::string& out, std::string& err) {
-    InspectOptions options;
+int runModelReport(const std::vector<std::string>& args, std::string& out, std::string& err) {
+    ReportOptions options;
     std::string error;
-    if (!parseInspectOptions(args, options, error)) {
-        err += "mobilant-inspect: " + error + "\n" + inspectUsage();
+    if (!parseReportOptions(args, options, error)) {
+        err += "mobilant-inspect: " + error + "\n" + reportUsage();
         return kBadRequest;
     }
     const std::string& fileName = options.modelFile;
@@ -126,17 +126,17 @@ int runInspector(const std::vector<std::string>& args, std::string& out, std::st
         if (!name->empty() && !knowsClip(manager, *name, err)) return kBadRequest;
     }
     switch (options.mode) {
-        case InspectOptions::Mode::Summary:
+        case ReportOptions::Mode::Summary:
             out += modelSummary(fileName, model, manager);
             break;
-        case InspectOptions::Mode::Dump:
+        case ReportOptions::Mode::Dump:
             manager.SelectClip(options.dumpClip, false);
             manager.SetPlaying(true);
             manager.SetRunTime(options.dumpTime);
             manager.Advance(0.0f);
             appendPoints(out, model);
             break;
-        case InspectOptions::Mode::Blend:
+        case ReportOptions::Mode::Blend:
             manager.SelectClip(options.blendFrom, false);
             manager.SetPlaying(true);
             manager.SetAutoBlend(true);
@@ -154,7 +154,7 @@ int runInspector(const std::vector<std::string>& args, std::string& out, std::st
             err += "mobilant-inspect: cannot write " + options.svgFile + "\n";
             return kBadRequest;
         }
-        std::string& note = options.mode == InspectOptions::Mode::Summary ? out : err;
+        std::string& note = options.mode == ReportOptions::Mode::Summary ? out : err;
         note += "\nwrote " + options.svgFile + ": clip \"" + options.svgClip + "\", " +
                 std::to_string(svg.frames) + (svg.frames == 1 ? " frame" : " frames") +
                 (svg.frames > 1 ? " at 30 frames per second" : "") + ", " +

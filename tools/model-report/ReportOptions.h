@@ -6,7 +6,7 @@
 #include <vector>
 
 // What mobilant-inspect was asked to do.
-struct InspectOptions {
+struct ReportOptions {
     enum class Mode { Summary, Dump, Blend };
 
     std::string modelFile;
@@ -26,9 +26,9 @@ struct InspectOptions {
 };
 
 // The usage text, ending with a line end.
-const char* inspectUsage();
+const char* reportUsage();
 
 // Reads the arguments after the program name into `options`. False, with `error` saying why,
 // for arguments that do not make one request.
-bool parseInspectOptions(const std::vector<std::string>& args, InspectOptions& options,
-                         std::string& error);
+bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options,
+                        std::string& error);
