@@ -109,100 +109,78 @@ void writeSkeleton(JsonWriter& json, const GenModel& model) {
     json.endObject();
 }
 
-void writeFrameKey(JsonWriter& json, int frame) {
-    json.key(std::to_string(frame));
+// Writes clip member `member`: per keyed frame, an object with one member per entry (a bone or
+// a region, in model order), named name(i), whose fields writeFields(key, i) writes.
+template <class Name, class WriteFields>
+void writeFrames(JsonWriter& json, const GenClip& clip, const char* member, std::size_t count,
+                 Name name, WriteFields writeFields) {
+    json.key(member);
+    json.beginObject();
+    for (const ClipKey& key : clip.keys) {
+        json.key(std::to_string(key.frame));
+        json.beginObject();
+        for (std::size_t i = 0; i < count; ++i) {
+            json.key(name(i));
+            json.beginObject();
+            writeFields(key, i);
+            json.endObject();
+        }
+        json.endObject();
+    }
+    json.endObject();
 }
 
 void writeClip(JsonWriter& json, const GenModel& model, const GenClip& clip) {
     json.key(clip.name);
     json.beginObject();
+    const auto boneName = [&](std::size_t b) -> const std::string& { return model.bones[b].name; };
+    const auto regionName = [&](std::size_t r) -> const std::string& {
+        return model.regions[r].name;
+    };
 
-    json.key("bones");
-    json.beginObject();
-    for (const ClipKey& key : clip.keys) {
-        writeFrameKey(json, key.frame);
-        json.beginObject();
-        for (std::size_t b = 0; b < model.bones.size(); ++b) {
-            json.key(model.bones[b].name);
-            json.beginObject();
-            json.key("start_pt");
-            writePoint(json, key.bones[b].start);
-            json.key("end_pt");
-            writePoint(json, key.bones[b].end);
-            json.endObject();
-        }
-        json.endObject();
-    }
-    json.endObject();
-
-    json.key("meshes");
-    json.beginObject();
-    for (const ClipKey& key : clip.keys) {
-        writeFrameKey(json, key.frame);
-        json.beginObject();
-        for (std::size_t r = 0; r < model.regions.size(); ++r) {
-            const RegionKey& region = key.regions[r];
-            json.key(model.regions[r].name);
-            json.beginObject();
-            json.key("use_local_displacements");
-            json.boolean(region.useLocal);
-            json.key("use_post_displacements");
-            json.boolean(region.usePost);
-            if (region.useLocal) {
-                json.key("local_displacements");
-                writePairs(json, region.localDisplacements);
-            }
-            if (region.usePost) {
-                json.key("post_displacements");
-                writePairs(json, region.postDisplacements);
-            }
-            json.endObject();
-        }
-        json.endObject();
-    }
-    json.endObject();
-
-    json.key("uv_swaps");
-    json.beginObject();
-    for (const ClipKey& key : clip.keys) {
-        writeFrameKey(json, key.frame);
-        json.beginObject();
-        for (std::size_t r = 0; r < model.regions.size(); ++r) {
-            const RegionKey& region = key.regions[r];
-            json.key(model.regions[r].name);
-            json.beginObject();
-            json.key("enabled");
-            json.boolean(region.uvEnabled);
-            if (region.uvEnabled) {
-                json.key("local_offset");
-                writePoint(json, region.localOffset);
-                json.key("global_offset");
-                writePoint(json, region.globalOffset);
-                json.key("scale");
-                writePoint(json, region.scale);
-            }
-            json.endObject();
-        }
-        json.endObject();
-    }
-    json.endObject();
-
+    writeFrames(json, clip, "bones", model.bones.size(), boneName,
+                [&](const ClipKey& key, std::size_t b) {
+                    json.key("start_pt");
+                    writePoint(json, key.bones[b].start);
+                    json.key("end_pt");
+                    writePoint(json, key.bones[b].end);
+                });
+    writeFrames(json, clip, "meshes", model.regions.size(), regionName,
+                [&](const ClipKey& key, std::size_t r) {
+                    const RegionKey& region = key.regions[r];
+                    json.key("use_local_displacements");
+                    json.boolean(region.useLocal);
+                    json.key("use_post_displacements");
+                    json.boolean(region.usePost);
+                    if (region.useLocal) {
+                        json.key("local_displacements");
+                        writePairs(json, region.localDisplacements);
+                    }
+                    if (region.usePost) {
+                        json.key("post_displacements");
+                        writePairs(json, region.postDisplacements);
+                    }
+                });
+    writeFrames(json, clip, "uv_swaps", model.regions.size(), regionName,
+                [&](const ClipKey& key, std::size_t r) {
+                    const RegionKey& region = key.regions[r];
+                    json.key("enabled");
+                    json.boolean(region.uvEnabled);
+                    if (region.uvEnabled) {
+                        json.key("local_offset");
+                        writePoint(json, region.localOffset);
+                        json.key("global_offset");
+                        writePoint(json, region.globalOffset);
+                        json.key("scale");
+                        writePoint(json, region.scale);
+                    }
+                });
     if (clip.hasOpacities) {
-        json.key("mesh_opacities");
-        json.beginObject();
-        for (const ClipKey& key : clip.keys) {
-            writeFrameKey(json, key.frame);
-            json.beginObject();
-            for (std::size_t r = 0; r < model.regions.size(); ++r) {
-                json.key(model.regions[r].name);
-                json.beginObject();
-                json.key("opacity");
-                json.number(key.regions[r].opacity);
-                json.endObject();
-            }
-            json.endObject();
-        }
-        json.endObject();
+        writeFrames(json, clip, "mesh_opacities", model.regions.size(), regionName,
+                    [&](const ClipKey& key, std::size_t r) {
+                        json.key("opacity");
+                        json.number(key.regions[r].opacity);
+                    });
     }
     json.endObject();
 }
