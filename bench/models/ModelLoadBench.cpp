@@ -18,8 +18,8 @@
 #include "LoadMobilantModel.h"
 #include "Mobilant.h"
 #include "MobilantAnimation.h"
+#include "ModelPose.h"
 #include "ValidateMobilantModel.h"
-#include "meshRenderRegion.h"
 
 namespace {
 
@@ -178,25 +178,11 @@ void BM_PoseFrame(benchmark::State& state) {
     const auto document = loadDocument();
     Mobilant model(*document);
     MobilantAnimation clip(*document, "pulse");
-    meshRenderBoneComposition& composition = *model.Composition();
-    const auto& regions = composition.getRegions();
-    for (std::size_t k = 0; k < regions.size(); ++k) {
-        regions[k]->setUseLocalDisplacements(clip.DisplacementCaches().hasLocalDisplacements(0, k));
-        regions[k]->setUsePostDisplacements(clip.DisplacementCaches().hasPostDisplacements(0, k));
-        regions[k]->setUseUvWarp(clip.UvWarpCaches().isEnabled(0, k));
-    }
+    applyClipSwitches(model, clip);
     float t = clip.StartTime();
     const CostClock clock;
     for (auto _ : state) {
-        clip.BoneCaches().applyAtTime(t, composition.getBoneMap());
-        clip.DisplacementCaches().applyAtTime(t, composition.getRegionMap());
-        clip.UvWarpCaches().applyAtTime(t, composition.getRegionMap());
-        clip.OpacityCaches().applyAtTime(t, composition.getRegionMap());
-        composition.updatePoseTransforms();
-        for (const auto& region : regions) {
-            region->skinPoints(model.RenderPoints() + 3 * std::ptrdiff_t{region->getStartPtIndex()},
-                               true, true, true);
-        }
+        poseAt(model, clip, t);
         t = t + 0.3f > clip.EndTime() ? clip.StartTime() : t + 0.3f;
     }
     clock.report(state, "ns_per_point", model.PointCount(), 1e-9);
