@@ -295,6 +295,14 @@ const char* SoftwareDevice::ResultName(HRESULT result) {
     }
 }
 
+UINT SoftwareDevice::LiveObjects() const {
+    UINT live = 0;
+    for (const auto& object : objects_) {
+        if (object->PublicReferences() > 0) ++live;
+    }
+    return live;
+}
+
 void SoftwareDevice::FailCreateCalls(CreateCall kind, HRESULT result, UINT skip, UINT count) {
     failure_ = {kind, result, skip, count};
 }
@@ -1103,7 +1111,7 @@ HRESULT SoftwareDevice::Draw(const DrawCall& call) {
     std::uint64_t first = 0;
     std::uint64_t count = 0;
     HRESULT result = CheckDraw(call, *layout, first, count);
-    if (FAILED(result)) return result;
+    if (FAILED(result) || !rasterizing_) return result;
 
     RenderTargetView target{renderTarget_->Pixels(), renderTarget_->Width(),
                             renderTarget_->Height(), renderTarget_->HasAlpha()};

@@ -189,6 +189,15 @@ public:
     // The device's reference count (for leak checks in tests).
     ULONG References() const { return references_; }
 
+    // Objects made by Create calls that someone still holds a public reference to (for leak
+    // checks in tests); the device's own surfaces, and released objects kept only by a binding,
+    // are not counted.
+    UINT LiveObjects() const;
+
+    // Rasterising is on by default. Off, draws are checked, logged and counted as usual but
+    // transform and shade nothing, so a benchmark measures what issuing them costs the caller.
+    void SetRasterizing(bool enabled) { rasterizing_ = enabled; }
+
     // A readable name for a result code, e.g. "D3DERR_INVALIDCALL".
     static const char* ResultName(HRESULT result);
 
@@ -277,5 +286,6 @@ private:
 
     std::vector<DeviceCall> calls_;
     bool logging_ = true;
+    bool rasterizing_ = true;
     CreateFailure failure_;
 };

@@ -324,6 +324,38 @@ TEST_F(SoftwareDeviceTest, BindingsKeepReleasedObjectsAliveUntilUnbound) {
     EXPECT_EQ(device->References(), 1u);
 }
 
+// Live objects are those someone still holds; a binding alone does not count, nor do the
+// device's own surfaces.
+TEST_F(SoftwareDeviceTest, LiveObjectsAreThoseStillHeld) {
+    Start(2, 1);
+    EXPECT_EQ(device->LiveObjects(), 0u);
+    IDirect3DTexture9* texture = MakeTexture(1, 1, {0xFF123456});
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(16, 0, 0, D3DPOOL_MANAGED, &buffer, nullptr), D3D_OK);
+    EXPECT_EQ(device->LiveObjects(), 2u);
+    device->SetTexture(0, texture);
+    texture->Release();
+    EXPECT_EQ(device->LiveObjects(), 1u);
+    buffer->Release();
+    EXPECT_EQ(device->LiveObjects(), 0u);
+    device->SetTexture(0, nullptr);
+}
+
+// With rasterising off a draw is checked and logged but writes no pixel.
+TEST_F(SoftwareDeviceTest, DrawsWithoutRasterisingWriteNothing) {
+    Start(2, 2);
+    device->SetRasterizing(false);
+    const std::vector<ScreenVertex> quad = {At(0, 0), At(2, 0), At(0, 2), At(2, 2)};
+    EXPECT_EQ(Draw(D3DPT_TRIANGLESTRIP, 2, quad), D3D_OK);
+    EXPECT_EQ(Draw(static_cast<D3DPRIMITIVETYPE>(0), 2, quad), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CallLog().back().call, "DrawPrimitiveUP(?, 2, 28)");
+    EXPECT_EQ(device->PixelsShaded(), 0u);
+    EXPECT_EQ(Pixel(0, 0), 0u);
+    device->SetRasterizing(true);
+    EXPECT_EQ(Draw(D3DPT_TRIANGLESTRIP, 2, quad), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), 0xFFFFFFFFu);
+}
+
 TEST_F(SoftwareDeviceTest, RenderTargetsAndReadBack) {
     Start(4, 4);
     IDirect3DTexture9* canvas = nullptr;
