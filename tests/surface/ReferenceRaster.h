@@ -95,8 +95,8 @@ inline Cover coverOf(const PixelTriangle& t, double px, double py, double margin
     std::array<double, 3> w;
     if (!barycentric(t, px, py, w)) return Cover::Outside;
     const bool inside = w[0] > 0 && w[1] > 0 && w[2] > 0;
-    const bool near = edgeDistance(t, px, py) <= margin;
-    if (near) return Cover::Near;
+    const bool onEdge = edgeDistance(t, px, py) <= margin;
+    if (onEdge) return Cover::Near;
     return inside ? Cover::Inside : Cover::Outside;
 }
 

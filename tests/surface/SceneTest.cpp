@@ -124,27 +124,6 @@ struct TextureFiles {
     TempFile coverage{"coverage.png", ""};  // opaque: every covered pixel shows
 };
 
-// The texels of a texture pool slot's texture, row by row.
-std::vector<D3DCOLOR> slotTexels(int id, UINT& width, UINT& height) {
-    std::vector<D3DCOLOR> texels;
-    IDirect3DTexture9* texture = *TexturePool::Slot(id);
-    D3DSURFACE_DESC desc;
-    D3DLOCKED_RECT locked;
-    if (texture == nullptr || FAILED(texture->GetLevelDesc(0, &desc)) ||
-        FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
-        return texels;
-    }
-    width = desc.Width;
-    height = desc.Height;
-    for (UINT y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const D3DCOLOR*>(static_cast<const BYTE*>(locked.pBits) +
-                                                            y * locked.Pitch);
-        texels.insert(texels.end(), row, row + width);
-    }
-    texture->UnlockRect(0);
-    return texels;
-}
-
 // One instance showing a scene: the model of pool slot `modelId` with texture slot `textureId`,
 // posed at the scene's time.
 void setUp(AnimationSurface& surface, const SceneSpec& spec, int modelId, int textureId) {
@@ -169,16 +148,6 @@ std::vector<D3DCOLOR> draw(SceneDevice& device, std::initializer_list<AnimationS
     return device.pixels();
 }
 
-// The triangles of the surface's model as the test sees them drawn.
-std::vector<PixelTriangle> drawnTriangles(AnimationSurface& surface, const SceneSpec& spec,
-                                          const std::array<float, 4>& view, bool mirrored) {
-    const MobilantModule::Mobilant& model = surface.GetRenderer()->Model();
-    const PixelMapping mapping{view[0], view[1], view[2], view[3], spec.width, spec.height,
-                               mirrored};
-    return pixelTriangles(mapping, model.RenderPoints(), model.Uvs(), model.RenderColours(),
-                          model.Indices(), static_cast<std::size_t>(model.IndexCount()));
-}
-
 // Pools, device and skinning path for one scene test; everything is given back at the end.
 class SceneFixture {
 public:
@@ -200,6 +169,37 @@ public:
 };
 
 #ifndef _WIN32
+
+// The texels of a texture pool slot's texture, row by row.
+std::vector<D3DCOLOR> slotTexels(int id, UINT& width, UINT& height) {
+    std::vector<D3DCOLOR> texels;
+    IDirect3DTexture9* texture = *TexturePool::Slot(id);
+    D3DSURFACE_DESC desc;
+    D3DLOCKED_RECT locked;
+    if (texture == nullptr || FAILED(texture->GetLevelDesc(0, &desc)) ||
+        FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+        return texels;
+    }
+    width = desc.Width;
+    height = desc.Height;
+    for (UINT y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const D3DCOLOR*>(static_cast<const BYTE*>(locked.pBits) +
+                                                            y * locked.Pitch);
+        texels.insert(texels.end(), row, row + width);
+    }
+    texture->UnlockRect(0);
+    return texels;
+}
+
+// The triangles of the surface's model as the test sees them drawn.
+std::vector<PixelTriangle> drawnTriangles(AnimationSurface& surface, const SceneSpec& spec,
+                                          const std::array<float, 4>& view, bool mirrored) {
+    const MobilantModule::Mobilant& model = surface.GetRenderer()->Model();
+    const PixelMapping mapping{view[0], view[1], view[2], view[3], spec.width, spec.height,
+                               mirrored};
+    return pixelTriangles(mapping, model.RenderPoints(), model.Uvs(), model.RenderColours(),
+                          model.Indices(), static_cast<std::size_t>(model.IndexCount()));
+}
 
 // Compares a picture with its committed image, bit for bit.
 void expectCommittedImage(const std::string& name, const std::vector<D3DCOLOR>& pixels, int width,
@@ -297,11 +297,11 @@ int expectTexelColours(const std::vector<PixelTriangle>& triangles,
 int expectCoverage(const std::vector<PixelTriangle>& triangles,
                    const std::vector<D3DCOLOR>& pixels, int width, int height) {
     const std::vector<int> expected = expectedCoverage(triangles, width, height, 0.01);
-    int near = 0;
+    int nearEdges = 0;
     int failures = 0;
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         if (expected[i] < 0) {
-            ++near;
+            ++nearEdges;
             continue;
         }
         const bool covered = (pixels[i] >> 24) != 0;
@@ -311,7 +311,7 @@ int expectCoverage(const std::vector<PixelTriangle>& triangles,
         }
     }
     EXPECT_EQ(failures, 0) << "pixels whose coverage is not the triangles'";
-    return near;
+    return nearEdges;
 }
 
 // At every pixel centre more than 1e-3 pixel from the edges, as given and as the rasteriser
@@ -450,11 +450,11 @@ TEST_P(Scenes, PicturesAgreeWithTheGeometry) {
     surface.SetDebugDraw(0);
     const std::vector<D3DCOLOR> shape = draw(device, {&surface});
     expectCommittedImage(std::string(spec.name) + "-shape", shape, spec.width, spec.height);
-    const int near = expectCoverage(triangles, shape, spec.width, spec.height);
+    const int nearEdges = expectCoverage(triangles, shape, spec.width, spec.height);
     const auto covered = std::count_if(shape.begin(), shape.end(),
                                        [](D3DCOLOR p) { return (p >> 24) != 0; });
     EXPECT_GT(covered, 500);
-    EXPECT_LT(near, covered / 5);
+    EXPECT_LT(nearEdges, covered / 5);
 
     int tested = 0, excluded = 0;
     expectHitsWhereCovered(surface, triangles, shape, spec.width, spec.height, tested, excluded);
