@@ -212,6 +212,17 @@ std::array<float, 4> AnimationSurface::GetScreenBox() {
     return screenBox;
 }
 
+std::array<std::array<float, 2>, 4> AnimationSurface::GetScreenBoxCorners() {
+    const std::array<float, 4> box = GetScreenBox();
+    const float left = box[0], right = box[1], top = box[2], bottom = box[3];
+    return {{{left, top}, {right, top}, {left, bottom}, {right, bottom}}};
+}
+
+int AnimationSurface::HitTestBoundingBox(float px, float py) {
+    const std::array<float, 4> box = GetScreenBox();
+    return box[0] < px && px < box[1] && box[2] < py && py < box[3] ? 1 : 0;
+}
+
 bool AnimationSurface::SurfaceToModel(float px, float py, bool mirrored, D3DXVECTOR3* out) const {
     // The inverse of what drawing does: model -> view -> mirror -> viewport.
     const D3DXMATRIX scaling = MirrorScaling(mirrored);

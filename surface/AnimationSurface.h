@@ -89,6 +89,11 @@ public:
     std::array<float, 4> GetBoundingBox();
     // The box in render-surface pixels: left, right, top, bottom, each pair ordered.
     std::array<float, 4> GetScreenBox();
+    // The screen box's corners in render-surface pixels (x, y): 0 = (left, top), 1 = (right,
+    // top), 2 = (left, bottom), 3 = (right, bottom).
+    std::array<std::array<float, 2>, 4> GetScreenBoxCorners();
+    // 1 when pixel (px, py) lies strictly inside the screen box, else 0: its border is outside.
+    int HitTestBoundingBox(float px, float py);
     // Render-surface pixel (px, py) to model space through the view and the viewport, without
     // the mirror; false (and `out` untouched) when the mapping has no finite inverse.
     bool ScreenToModel(float px, float py, D3DXVECTOR3* out) const;

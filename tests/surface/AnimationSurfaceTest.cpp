@@ -10,6 +10,7 @@
 #include "Direct3DDevice.h"
 #include "MessageBoxes.h"
 #include "MobilantPool.h"
+#include "Renderer.h"
 #include "ResourcePools.h"
 #include "SurfaceModels.h"
 
@@ -127,6 +128,55 @@ TEST_F(AnimationSurfaceTest, ScreenBoxHoldsTheMappedCornersInOrder) {
     EXPECT_EQ(surface.GetScreenBox(), (Box{30, 40, 30, 40}));
     surface.SetSurfaceSize(160, 120);
     EXPECT_EQ(surface.GetScreenBox(), (Box{60, 80, 60, 80}));
+}
+
+// The unit square's screen box is (40, 50, 20, 30): its border belongs to neither side.
+TEST_F(AnimationSurfaceTest, BoxTestIsStrictAndCornersRunLeftToRightTopToBottom) {
+    loadModel(0, squareModel());
+    AnimationSurface surface;
+    useSmallSurface(surface);
+    EXPECT_EQ(surface.HitTestBoundingBox(40, 30), 0);  // no model: an empty box at the origin
+    surface.SetMobilantData(0);
+    using Corners = std::array<std::array<float, 2>, 4>;
+    EXPECT_EQ(surface.GetScreenBoxCorners(), (Corners{{{40, 20}, {50, 20}, {40, 30}, {50, 30}}}));
+    EXPECT_EQ(surface.HitTestBoundingBox(45, 25), 1);
+    EXPECT_EQ(surface.HitTestBoundingBox(40.001f, 29.999f), 1);
+    for (const auto& [x, y] : Corners{{{40, 25}, {50, 25}, {45, 20}, {45, 30}}})
+        EXPECT_EQ(surface.HitTestBoundingBox(x, y), 0) << x << ", " << y;
+    EXPECT_EQ(surface.HitTestBoundingBox(kNaN, 25), 0);
+    surface.UpdateViewMatrix(4, -4, 3, -3);  // reversed: the box is (30, 40, 30, 40)
+    EXPECT_EQ(surface.HitTestBoundingBox(35, 35), 1);
+}
+
+// In tiny at rest, model point (0.5, -0.4) lies in drawn triangle (2, 5, 4) though in none of the
+// point triples (0, 1, 2), (3, 4, 5), (6, 7, 8); points on an edge, such as (0.5, 0) on the edge
+// from point 2 to point 5, are outside.
+TEST_F(AnimationSurfaceTest, HitTestWalksTheDrawnTriangles) {
+    LoadMobilantPool(0, wideSamplePath("tiny.json").c_str());
+    MobilantRenderer::Renderer renderer(*MobilantPool::Document(0));
+    const float rest[] = {-1, -0.5f, -1, 0.5f, 0, -0.5f, 0, 0.5f, 1, -0.5f, 1, 0.5f, 0.5f, 0, 0.5f, 1};
+    for (int p = 0; p < 8; ++p) {
+        ASSERT_EQ(renderer.Model().RenderPoints()[3 * p], rest[2 * p]) << p;
+        ASSERT_EQ(renderer.Model().RenderPoints()[3 * p + 1], rest[2 * p + 1]) << p;
+    }
+    EXPECT_EQ(renderer.HitTestPolygons(0.5f, -0.4f), 1);
+    EXPECT_EQ(renderer.HitTestPolygons(0.5f, 0.0f), 0);
+    EXPECT_EQ(renderer.HitTestPolygons(-1.0f, 0.0f), 0);  // on the outline
+    EXPECT_EQ(renderer.HitTestPolygons(-0.9f, 0.0f), 1);
+    EXPECT_EQ(renderer.HitTestPolygons(1.4f, 0.5f), 1);   // the hand
+    EXPECT_EQ(renderer.HitTestPolygons(1.6f, 0.5f), 0);
+}
+
+// Both windings count; a degenerate triangle contains nothing.
+TEST_F(AnimationSurfaceTest, HitTestTakesBothWindingsAndNoDegenerateTriangle) {
+    const auto document = parsedModel(
+        flatModel({0, 0, 1, 0, 0, 1, 3, 0, 4, 0, 3, 1, 6, 0, 7, 0, 8, 0}, {0, 1, 2, 3, 5, 4, 6, 7, 8}));
+    MobilantRenderer::Renderer renderer(*document);
+    EXPECT_EQ(renderer.HitTestPolygons(0.25f, 0.25f), 1);  // counter-clockwise
+    EXPECT_EQ(renderer.HitTestPolygons(3.25f, 0.25f), 1);  // clockwise
+    EXPECT_EQ(renderer.HitTestPolygons(7.0f, 0.0f), 0);    // on a triangle without area
+    EXPECT_EQ(renderer.HitTestPolygons(0.5f, 0.5f), 0);    // on the long edge
+    EXPECT_EQ(renderer.GetBoundingBox(), (Box{0, 8, 0, 1}));
 }
 
 // Each input of a box makes it stale; the model box follows the model.
