@@ -11,6 +11,12 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "JsonDocument.h"
 #include "WideStrings.h"
 
@@ -58,13 +64,20 @@ inline std::string samplePath(const char* name) {
     return std::string(MOBILANT_SOURCE_DIR) + "/samples/" + name;
 }
 
-// A file in the temporary directory, removed again at the end of the test.
+// A file in the temporary directory, removed again at the end of the test. Its name is the
+// process's own, since the tests of one program run side by side in processes of their own.
 class TempFile {
 public:
     TempFile(const std::string& stem, const std::string& contents) {
         static std::atomic<int> counter{0};
+#ifdef _WIN32
+        const int process = _getpid();
+#else
+        const int process = static_cast<int>(getpid());
+#endif
         path = std::filesystem::temp_directory_path() /
-               ("mobilant-surface-" + std::to_string(counter++) + "-" + stem);
+               ("mobilant-surface-" + std::to_string(process) + "-" +
+                std::to_string(counter++) + "-" + stem);
         std::ofstream(path, std::ios::binary) << contents;
     }
     ~TempFile() {
