@@ -43,7 +43,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct SceneSpec {
+struct Scene {
     const char* name;
     const char* model;  // sample file
     const char* clip;
@@ -54,7 +54,7 @@ struct SceneSpec {
     bool debug;
 };
 
-const SceneSpec kScenes[] = {
+const Scene kScenes[] = {
     {"tiny", "tiny.json", "bend", 6.0f, 120, 80, {-2.0f, 2.5f, -1.5f, 1.5f}, false, false},
     {"tiny-mirrored", "tiny.json", "bend", 6.0f, 120, 80, {-2.0f, 2.5f, -1.5f, 1.5f}, true, false},
     {"tiny-offcentre", "tiny.json", "bend", 9.0f, 120, 80, {-0.5f, 3.5f, -1.0f, 1.6f}, false,
@@ -71,7 +71,7 @@ const SceneSpec kScenes[] = {
      true, false},
 };
 
-std::string sceneName(const ::testing::TestParamInfo<SceneSpec>& info) {
+std::string sceneName(const ::testing::TestParamInfo<Scene>& info) {
     std::string name = info.param.name;
     std::replace(name.begin(), name.end(), '-', '_');
     return name;
@@ -126,18 +126,18 @@ struct TextureFiles {
 
 // One instance showing a scene: the model of pool slot `modelId` with texture slot `textureId`,
 // posed at the scene's time.
-void setUp(AnimationSurface& surface, const SceneSpec& spec, int modelId, int textureId) {
-    surface.SetSurfaceSize(spec.width, spec.height);
+void setUp(AnimationSurface& surface, const Scene& scene, int modelId, int textureId) {
+    surface.SetSurfaceSize(scene.width, scene.height);
     surface.SetMobilantData(modelId);
     surface.SetTexture(textureId);
-    surface.InitAnimation(WidenNarrowString(spec.clip).c_str());
-    surface.PlayAnimation(WidenNarrowString(spec.clip).c_str());
+    surface.InitAnimation(WidenNarrowString(scene.clip).c_str());
+    surface.PlayAnimation(WidenNarrowString(scene.clip).c_str());
     surface.SetAnimationSpeed(0.0f);
-    surface.SetAnimationTime(spec.time);
+    surface.SetAnimationTime(scene.time);
     surface.Handle();
-    surface.UpdateViewMatrix(spec.view[0], spec.view[1], spec.view[2], spec.view[3]);
-    surface.SetMirrorY(spec.mirrored ? 1 : 0);
-    surface.SetDebugDraw(spec.debug ? 1 : 0);
+    surface.UpdateViewMatrix(scene.view[0], scene.view[1], scene.view[2], scene.view[3]);
+    surface.SetMirrorY(scene.mirrored ? 1 : 0);
+    surface.SetDebugDraw(scene.debug ? 1 : 0);
 }
 
 std::vector<D3DCOLOR> draw(SceneDevice& device, std::initializer_list<AnimationSurface*> surfaces) {
@@ -192,10 +192,10 @@ std::vector<D3DCOLOR> slotTexels(int id, UINT& width, UINT& height) {
 }
 
 // The triangles of the surface's model as the test sees them drawn.
-std::vector<PixelTriangle> drawnTriangles(AnimationSurface& surface, const SceneSpec& spec,
+std::vector<PixelTriangle> drawnTriangles(AnimationSurface& surface, const Scene& scene,
                                           const std::array<float, 4>& view, bool mirrored) {
     const MobilantModule::Mobilant& model = surface.GetRenderer()->Model();
-    const PixelMapping mapping{view[0], view[1], view[2], view[3], spec.width, spec.height,
+    const PixelMapping mapping{view[0], view[1], view[2], view[3], scene.width, scene.height,
                                mirrored};
     return pixelTriangles(mapping, model.RenderPoints(), model.Uvs(), model.RenderColours(),
                           model.Indices(), static_cast<std::size_t>(model.IndexCount()));
@@ -349,11 +349,11 @@ void expectHitsWhereCovered(const AnimationSurface& surface,
 
 // The debug box is red along its four sides and each bone line shows blue and green (no red)
 // near its middle, over a model drawn in grey.
-void expectDebugLines(const AnimationSurface& surface, const SceneSpec& spec,
+void expectDebugLines(const AnimationSurface& surface, const Scene& scene,
                       const std::vector<D3DCOLOR>& pixels) {
     const MobilantModule::Mobilant& model = surface.GetRenderer()->Model();
-    const PixelMapping mapping{spec.view[0], spec.view[1], spec.view[2], spec.view[3],
-                               spec.width,   spec.height,  spec.mirrored};
+    const PixelMapping mapping{scene.view[0], scene.view[1], scene.view[2], scene.view[3],
+                               scene.width,   scene.height,  scene.mirrored};
     double left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
     for (std::int32_t p = 0; p < model.PointCount(); ++p) {
         const auto pixel =
@@ -364,7 +364,7 @@ void expectDebugLines(const AnimationSurface& surface, const SceneSpec& spec,
         bottom = std::max(bottom, pixel[1]);
     }
     const auto at = [&](int x, int y) {
-        return pixels[static_cast<std::size_t>(y) * spec.width + x];
+        return pixels[static_cast<std::size_t>(y) * scene.width + x];
     };
     // The pixel nearest a line at `c` across it; either one at a tie.
     const auto isRed = [&](double c, int along, bool vertical) {
@@ -393,7 +393,7 @@ void expectDebugLines(const AnimationSurface& surface, const SceneSpec& spec,
         const auto b = mapping.toPixel(bone.getWorldEndPt().x, bone.getWorldEndPt().y);
         const double mx = (a[0] + b[0]) / 2, my = (a[1] + b[1]) / 2;
         if (std::hypot(b[0] - a[0], b[1] - a[1]) < 4 || mx < 2 || my < 2 ||
-            mx > spec.width - 3 || my > spec.height - 3 || std::fabs(mx - left) < 3 ||
+            mx > scene.width - 3 || my > scene.height - 3 || std::fabs(mx - left) < 3 ||
             std::fabs(mx - right) < 3 || std::fabs(my - top) < 3 || std::fabs(my - bottom) < 3) {
             return;
         }
@@ -438,34 +438,34 @@ void expectCommittedImage(const std::string& name, const std::vector<D3DCOLOR>& 
 
 #endif  // _WIN32
 
-class Scenes : public ::testing::TestWithParam<SceneSpec> {};
+class Scenes : public ::testing::TestWithParam<Scene> {};
 
 #ifndef _WIN32
 
 TEST_P(Scenes, PicturesAgreeWithTheGeometry) {
-    const SceneSpec& spec = GetParam();
+    const Scene& scene = GetParam();
     SceneFixture fixture;
-    SceneDevice device(static_cast<UINT>(spec.width), static_cast<UINT>(spec.height));
+    SceneDevice device(static_cast<UINT>(scene.width), static_cast<UINT>(scene.height));
     ASSERT_NE(device.get(), nullptr);
     d3dDevice = device.get();
-    const bool character = std::string(spec.model) == "character.json";
-    LoadMobilantPool(0, wideSamplePath(spec.model).c_str());
+    const bool character = std::string(scene.model) == "character.json";
+    LoadMobilantPool(0, wideSamplePath(scene.model).c_str());
     LoadTexturePool(0, character ? wideSamplePath("character.png").c_str()
                                  : fixture.textures.pattern.wideName().c_str());
     AnimationSurface surface;
-    setUp(surface, spec, 0, 0);
+    setUp(surface, scene, 0, 0);
     ASSERT_TRUE(surface.ModelReady());
     ASSERT_TRUE(ShownMessageBoxes().empty());
     const std::vector<PixelTriangle> triangles =
-        drawnTriangles(surface, spec, spec.view, spec.mirrored);
+        drawnTriangles(surface, scene, scene.view, scene.mirrored);
 
     // The picture with its texture.
     const std::vector<D3DCOLOR> picture = draw(device, {&surface});
-    expectCommittedImage(spec.name, picture, spec.width, spec.height);
-    if (!spec.debug) {
+    expectCommittedImage(scene.name, picture, scene.width, scene.height);
+    if (!scene.debug) {
         UINT textureWidth = 0, textureHeight = 0;
         const std::vector<D3DCOLOR> texels = slotTexels(0, textureWidth, textureHeight);
-        const int checked = expectTexelColours(triangles, picture, spec.width, spec.height, texels,
+        const int checked = expectTexelColours(triangles, picture, scene.width, scene.height, texels,
                                                textureWidth, textureHeight);
         EXPECT_GT(checked, character ? 2000 : 500);
     }
@@ -474,20 +474,20 @@ TEST_P(Scenes, PicturesAgreeWithTheGeometry) {
     LoadTexturePool(0, fixture.textures.coverage.wideName().c_str());
     surface.SetDebugDraw(0);
     const std::vector<D3DCOLOR> shape = draw(device, {&surface});
-    expectCommittedImage(std::string(spec.name) + "-shape", shape, spec.width, spec.height);
-    const int nearEdges = expectCoverage(triangles, shape, spec.width, spec.height);
+    expectCommittedImage(std::string(scene.name) + "-shape", shape, scene.width, scene.height);
+    const int nearEdges = expectCoverage(triangles, shape, scene.width, scene.height);
     const auto covered = std::count_if(shape.begin(), shape.end(),
                                        [](D3DCOLOR p) { return (p >> 24) != 0; });
     EXPECT_GT(covered, 500);
     EXPECT_LT(nearEdges, covered / 5);
 
     int tested = 0, excluded = 0;
-    expectHitsWhereCovered(surface, triangles, shape, spec.width, spec.height, tested, excluded);
+    expectHitsWhereCovered(surface, triangles, shape, scene.width, scene.height, tested, excluded);
     EXPECT_LT(excluded, tested / 100);
 
-    if (spec.debug) {
+    if (scene.debug) {
         surface.SetDebugDraw(1);
-        expectDebugLines(surface, spec, draw(device, {&surface}));
+        expectDebugLines(surface, scene, draw(device, {&surface}));
     }
 }
 
@@ -495,23 +495,23 @@ TEST_P(Scenes, PicturesAgreeWithTheGeometry) {
 
 TEST_P(Scenes, Direct3D9DrawsThePicturesOfTheSoftwareDevice) {
     if (const char* why = SceneDevice::whyUnavailable()) GTEST_SKIP() << why;
-    const SceneSpec& spec = GetParam();
+    const Scene& scene = GetParam();
     SceneFixture fixture;
-    SceneDevice device(static_cast<UINT>(spec.width), static_cast<UINT>(spec.height));
+    SceneDevice device(static_cast<UINT>(scene.width), static_cast<UINT>(scene.height));
     ASSERT_NE(device.get(), nullptr);
     d3dDevice = device.get();
-    const bool character = std::string(spec.model) == "character.json";
-    LoadMobilantPool(0, wideSamplePath(spec.model).c_str());
+    const bool character = std::string(scene.model) == "character.json";
+    LoadMobilantPool(0, wideSamplePath(scene.model).c_str());
     LoadTexturePool(0, character ? wideSamplePath("character.png").c_str()
                                  : fixture.textures.pattern.wideName().c_str());
     AnimationSurface surface;
-    setUp(surface, spec, 0, 0);
+    setUp(surface, scene, 0, 0);
     ASSERT_TRUE(surface.ModelReady());
-    expectCommittedImage(spec.name, draw(device, {&surface}), spec.width, spec.height);
+    expectCommittedImage(scene.name, draw(device, {&surface}), scene.width, scene.height);
     LoadTexturePool(0, fixture.textures.coverage.wideName().c_str());
     surface.SetDebugDraw(0);
-    expectCommittedImage(std::string(spec.name) + "-shape", draw(device, {&surface}),
-                              spec.width, spec.height);
+    expectCommittedImage(std::string(scene.name) + "-shape", draw(device, {&surface}),
+                              scene.width, scene.height);
 }
 
 #endif  // _WIN32
@@ -521,9 +521,9 @@ TEST_P(Scenes, Direct3D9DrawsThePicturesOfTheSoftwareDevice) {
 TEST(SceneReload, EveryInstanceBoundToTheSlotDrawsTheNewTexture) {
     if (const char* why = SceneDevice::whyUnavailable()) GTEST_SKIP() << why;
     SceneFixture fixture;
-    const SceneSpec left = {"pair", "character.json", "walk", 4.0f, 256, 256,
+    const Scene left = {"pair", "character.json", "walk", 4.0f, 256, 256,
                             {-1.2f, 5.2f, -2.9f, 3.5f}, false, false};
-    SceneSpec right = left;  // the same view, mirrored into the right half
+    Scene right = left;  // the same view, mirrored into the right half
     right.mirrored = true;
     SceneDevice device(256, 256);
     ASSERT_NE(device.get(), nullptr);
