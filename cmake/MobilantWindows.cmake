@@ -1,9 +1,35 @@
-# The 32-bit Windows build (cmake/i686-w64-mingw32.cmake), run on Linux under Wine.
+# The Windows builds, run on Linux under Wine: the shipped 32-bit target
+# (cmake/i686-w64-mingw32.cmake) and the same code built for 64-bit Windows
+# (cmake/x86_64-w64-mingw32.cmake), which runs the Windows tests on machines that
+# cannot execute 32-bit programs.
 #
 # Included by the top-level CMakeLists.txt when cross-compiling for Windows:
 # - every program runs through a Wine wrapper (ctest, test discovery);
 # - GoogleTest comes from Debian's sources, built with this toolchain;
 # - every program and plug-in is checked, once linked, to import only allowed DLLs.
+
+# The Windows architecture of this build tree: x86 (the shipped target) or x64.
+# Tests that state facts of the 32-bit target only are marked with
+# mobilant_32bit_only_test (tests/CMakeLists.txt) or skip themselves in C++
+# (tests/common/TargetAbi.h).
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(MOBILANT_WINDOWS_ARCH x86)
+    # Debian's wrapper, which starts the 32-bit loader.
+    set(MOBILANT_WINE_LOADER wine)
+    set(MOBILANT_WINEARCH win32)
+else()
+    set(MOBILANT_WINDOWS_ARCH x64)
+    # The 64-bit loader itself: Debian's wrapper prefers the 32-bit one when it is
+    # installed, even where it cannot run.
+    find_program(MOBILANT_WINE64 wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH
+        DOC "64-bit Wine loader")
+    if(NOT MOBILANT_WINE64)
+        message(FATAL_ERROR "No 64-bit Wine loader (wine64): install Debian's wine64 "
+                            "(tools/setup.sh windows64)")
+    endif()
+    set(MOBILANT_WINE_LOADER ${MOBILANT_WINE64})
+    set(MOBILANT_WINEARCH win64)
+endif()
 
 set(MOBILANT_WINEPREFIX ${PROJECT_BINARY_DIR}/wineprefix CACHE PATH
     "Wine prefix in which the Windows programs run")
@@ -69,7 +95,7 @@ endfunction()
 # outside MOBILANT_WINDOWS_ALLOWED_DLLS.
 function(_mobilant_add_import_check)
     if(NOT CMAKE_OBJDUMP)
-        message(FATAL_ERROR "No objdump for the Windows target (binutils-mingw-w64-i686)")
+        message(FATAL_ERROR "No objdump for the Windows target (binutils-mingw-w64-*)")
     endif()
     _mobilant_targets_below(${PROJECT_SOURCE_DIR} targets)
     set(stamps)
