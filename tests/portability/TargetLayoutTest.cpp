@@ -18,9 +18,18 @@ struct CharThenInt64 {
 }  // namespace
 
 // The records we share with the host and with Direct3D are laid out by the Microsoft ABI of
-// 32-bit Windows; the Windows build must use it, and the Linux build is the 64-bit one.
+// 32-bit Windows; the shipped Windows build must use it, and the Linux build is the 64-bit one.
+// The 64-bit Windows build, which runs the Windows tests where 32-bit programs cannot run,
+// has the Microsoft ABI's LLP64 data model: 64-bit pointers beside a 32-bit long.
 TEST(TargetLayout, MatchesTheTargetAbi) {
-#ifdef _WIN32
+#if defined(_WIN64)
+    EXPECT_EQ(sizeof(void*), 8u);
+    EXPECT_EQ(sizeof(std::size_t), 8u);
+    EXPECT_EQ(sizeof(long), 4u);
+    EXPECT_EQ(sizeof(wchar_t), 2u);
+    EXPECT_EQ(offsetof(CharThenDouble, d), 8u);
+    EXPECT_EQ(offsetof(CharThenInt64, i), 8u);
+#elif defined(_WIN32)
     EXPECT_EQ(sizeof(void*), 4u);
     EXPECT_EQ(sizeof(std::size_t), 4u);
     EXPECT_EQ(sizeof(long), 4u);
