@@ -24,10 +24,10 @@ std::vector<Element> readNumbers(JsonValue value, Convert convert) {
     return numbers;
 }
 
-// The first `count` elements of `value` as floats, when it is an array of exactly `count`
-// numbers.
+// The first `count` elements of `value` as floats, when it is an array of `count` numbers, or
+// of `count` or more numbers when `more` is allowed.
 template <std::size_t count>
-std::optional<std::array<float, count>> readFloats(JsonValue value) {
+std::optional<std::array<float, count>> readFloats(JsonValue value, bool more) {
     if (!value.is(JsonTag::Array)) return std::nullopt;
     std::array<float, count> floats{};
     const JsonNode* node = value.getFirstNode();
@@ -36,7 +36,7 @@ std::optional<std::array<float, count>> readFloats(JsonValue value) {
         entry = static_cast<float>(node->value.getNumber());
         node = node->next;
     }
-    if (node != nullptr) return std::nullopt;
+    if (node != nullptr && !(more && isNumberArray(value))) return std::nullopt;
     return floats;
 }
 
@@ -89,19 +89,19 @@ std::vector<std::int32_t> readIntArray(JsonValue value) {
 }
 
 std::optional<JsonPoint2> readPoint2(JsonValue value) {
-    const auto xy = readFloats<2>(value);
+    const auto xy = readFloats<2>(value, true);
     if (!xy) return std::nullopt;
     return JsonPoint2{(*xy)[0], (*xy)[1]};
 }
 
 std::optional<JsonPoint4> readPoint4(JsonValue value) {
-    const auto xy = readFloats<2>(value);
+    const auto xy = readFloats<2>(value, true);
     if (!xy) return std::nullopt;
     return JsonPoint4{(*xy)[0], (*xy)[1], 0.0f, 1.0f};
 }
 
 std::optional<std::array<float, 16>> readMatrix(JsonValue value) {
-    return readFloats<16>(value);
+    return readFloats<16>(value, false);
 }
 
 std::optional<double> readNumber(JsonValue value) {

@@ -53,10 +53,11 @@ std::vector<float> readFloatArray(JsonValue value);
 // empty when `value` is not an array or holds anything but numbers.
 std::vector<std::int32_t> readIntArray(JsonValue value);
 
-// (x, y) from an array of exactly two numbers.
+// (x, y) from the first two numbers of an array of two or more numbers (exporters may write a
+// third coordinate, which a 2D model does not use).
 std::optional<JsonPoint2> readPoint2(JsonValue value);
 
-// (x, y, 0, 1) from an array of exactly two numbers.
+// (x, y, 0, 1) from the first two numbers of an array of two or more numbers.
 std::optional<JsonPoint4> readPoint4(JsonValue value);
 
 // The 16 floats of an array of exactly 16 numbers, in document order.

@@ -44,9 +44,14 @@ ModelError checkValue(JsonValue value, ValueKind kind) {
             return checkList(value, fitsInteger);
         case ValueKind::FloatList:
             return checkList(value, fitsFloat);
-        case ValueKind::Point:
-            if (!isNumberArray(value, 2)) return ModelError::WrongKind;
-            return checkList(value, fitsFloat);
+        case ValueKind::Point: {
+            // Only the first two numbers are read, so only they must fit a float.
+            if (!isNumberArray(value) || childCount(value) < 2) return ModelError::WrongKind;
+            const JsonNode* x = value.getFirstNode();
+            return fitsFloat(x->value.getNumber()) && fitsFloat(x->next->value.getNumber())
+                       ? ModelError::Ok
+                       : ModelError::NotFinite;
+        }
         case ValueKind::Matrix:
             if (!isNumberArray(value, 16)) return ModelError::MatrixNotSixteen;
             return checkList(value, fitsFloat);
@@ -69,7 +74,7 @@ const char* kindName(ValueKind kind) {
         case ValueKind::FloatList:
             return "an array of numbers that fit a float";
         case ValueKind::Point:
-            return "a point (2 numbers that fit a float)";
+            return "a point (2 or more numbers, the first two fitting a float)";
         case ValueKind::Matrix:
             return "16 numbers that fit a float";
     }

@@ -19,7 +19,7 @@ enum class ValueKind {
     Float,        // a number read as a float
     IntegerList,  // an array of integers
     FloatList,    // an array of floats
-    Point,        // an array of exactly two floats
+    Point,        // an array of two or more numbers, the first two floats (the rest unread)
     Matrix,       // an array of exactly 16 floats
 };
 

@@ -19,7 +19,7 @@ enum class ModelError : int {
     RegionIndexRange = 11,    // a region's index entries leave "indices" or run backwards
     ModelTooLarge = 12,       // the regions' skinning tables would exceed the build budget
     MatrixNotSixteen = 13,    // a "restParentMat" is not an array of 16 numbers
-    RootMatrixSingular = 14,  // the root bone's "restParentMat" has no inverse
+    RootMatrixSingular = 14,  // retired: a singular root "restParentMat" is accepted
     NoBones = 15,             // the skeleton is empty
     DuplicateBoneId = 16,     // two bones share an "id"
     UnknownChild = 17,        // a "children" id names no bone

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "JsonLookup.h"
-#include "Mat4.h"
 #include "ModelChecks.h"
 
 namespace MobilantModule {
@@ -25,7 +24,6 @@ struct MeshCounts {
 struct BoneEntry {
     const char* key;
     std::int32_t id;
-    JsonValue matrix;
     JsonValue children;
     std::int64_t parent = -1;  // index of the bone listing it as a child
 };
@@ -153,7 +151,7 @@ bool checkSkeleton(JsonValue skeleton, std::vector<BoneEntry>& bones, ModelCheck
             !requireMember(bone, "children", ValueKind::IntegerList, children, check, inBone)) {
             return false;
         }
-        bones.push_back({member->key, truncateToInt32(id.getNumber()), matrix, children});
+        bones.push_back({member->key, truncateToInt32(id.getNumber()), children});
     }
     if (bones.empty()) {
         check = {ModelError::NoBones, "\"skeleton\" is empty"};
@@ -235,15 +233,6 @@ bool checkSkeleton(JsonValue skeleton, std::vector<BoneEntry>& bones, ModelCheck
         state[bone] = 2;
         for (const std::size_t below : walk)
             state[below] = 2;
-    }
-
-    const BoneEntry& rootBone = bones[*root];
-    const auto values = readMatrix(rootBone.matrix);
-    Mat4 matrix;
-    std::copy(values->begin(), values->end(), matrix.m);
-    if (!matrix.tryInverse()) {
-        check = {ModelError::RootMatrixSingular, "root bone " + quote(rootBone.key)};
-        return false;
     }
     return true;
 }

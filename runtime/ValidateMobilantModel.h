@@ -17,10 +17,11 @@ inline constexpr std::int64_t kMaxModelBuildCost = std::int64_t{1} << 25;
 // passes builds a model without further checks: every member the build reads is there with the
 // right kind, every number is finite, "points" and "uvs" hold one pair per point, indices and
 // region ranges lie in their arrays (an empty region, end = start - 1, is allowed), the bones
-// form one tree under a root whose "restParentMat" has an inverse (other parentless bones and
-// their subtrees are allowed; they are left out of the model), and the build stays within
-// kMaxModelBuildCost. Weight lists may be shorter or longer than their region and may name
-// bones the skeleton lacks; "uv_swap_items" and "anchor_points_items" are not looked at.
+// form one tree under a root (other parentless bones and their subtrees are allowed; they are
+// left out of the model), and the build stays within kMaxModelBuildCost. Any "restParentMat"
+// is accepted, a singular one too: posing never inverts the root's. Weight lists may be
+// shorter or longer than their region and may name bones the skeleton lacks;
+// "uv_swap_items" and "anchor_points_items" are not looked at.
 ModelCheck ValidateMobilantModel(JsonValue root);
 
 }  // namespace MobilantModule

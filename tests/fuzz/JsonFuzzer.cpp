@@ -31,8 +31,8 @@ void readEverything(JsonValue value, int depth) {
     const std::vector<std::int32_t> ints = readIntArray(value);
     check(floats.size() == ints.size());
     check(floats.size() == (isNumberArray(value) ? count : 0));
-    check(readPoint2(value).has_value() == isNumberArray(value, 2));
-    check(readPoint4(value).has_value() == isNumberArray(value, 2));
+    check(readPoint2(value).has_value() == (isNumberArray(value) && count >= 2));
+    check(readPoint4(value).has_value() == (isNumberArray(value) && count >= 2));
     check(readMatrix(value).has_value() == isNumberArray(value, 16));
     check(readNumber(value).has_value() == value.isNumber());
     check(readInt(value).has_value() == value.isNumber());

@@ -69,6 +69,15 @@ TEST_F(JsonLookupTest, ReadsPointsAndMatrices) {
     ASSERT_TRUE(point4);
     EXPECT_EQ((std::array{point4->x, point4->y, point4->z, point4->w}),
               (std::array{1.5f, -2.0f, 0.0f, 1.0f}));
+    // Three or more numbers: the first two.
+    const auto first = readPoint2(member("triple"));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->x, 1.0f);
+    EXPECT_EQ(first->y, 2.0f);
+    const auto first4 = readPoint4(member("floats"));
+    ASSERT_TRUE(first4);
+    EXPECT_EQ((std::array{first4->x, first4->y, first4->z, first4->w}),
+              (std::array{0.1f, -2.0f, 0.0f, 1.0f}));
     const auto matrix = readMatrix(member("matrix"));
     ASSERT_TRUE(matrix);
     EXPECT_EQ((*matrix)[12], 5.0f);
@@ -97,8 +106,9 @@ TEST_F(JsonLookupTest, WrongKindsGiveNothing) {
         EXPECT_EQ(readFloatArray(value).empty(), !numbers || k == "empty") << key;
         EXPECT_EQ(readIntArray(value).empty(), !numbers || k == "empty") << key;
         EXPECT_EQ(isNumberArray(value), numbers) << key;
-        EXPECT_FALSE(readPoint2(value)) << key;
-        EXPECT_FALSE(readPoint4(value)) << key;
+        // A point is any array of two or more numbers.
+        EXPECT_EQ(readPoint2(value).has_value(), numbers && k != "empty") << key;
+        EXPECT_EQ(readPoint4(value).has_value(), numbers && k != "empty") << key;
         EXPECT_FALSE(readMatrix(value)) << key;
         EXPECT_EQ(readNumber(value).has_value(), k == "number") << key;
         EXPECT_EQ(toBool(value), k == "yes") << key;

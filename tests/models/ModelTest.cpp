@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "JsonDocument.h"
 #include "Mobilant.h"
+#include "MobilantManager.h"
 #include "ModelText.h"
 #include "ParseFrameKey.h"
 #include "meshBone.h"
@@ -116,6 +118,49 @@ TEST(Model, AtRestSkinningReproducesTheRestMesh) {
     const std::vector<float> expected{0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 1, 1};
     for (std::size_t i = 0; i < out.size(); ++i)
         EXPECT_NEAR(out[i], expected[i], 1e-6f) << i;
+}
+
+// The render points of `text`'s model posed by its clip "wave" at `time`, through the
+// animation manager as the game plays it.
+std::vector<float> posedWave(const std::string& text, float time) {
+    const auto document = parsed(text);
+    Mobilant model(*document);
+    MobilantManager manager(&model);
+    manager.LoadClip(*document, "wave");
+    manager.SelectClip("wave", false);
+    manager.SetPlaying(true);
+    manager.SetRunTime(time);
+    manager.Advance(0.0f);
+    return {model.RenderPoints(), model.RenderPoints() + 3 * model.PointCount()};
+}
+
+// Points read their first two numbers, in the skeleton and in the clips alike.
+TEST(Model, PointsOfThreeOrMoreNumbersReadTheirFirstTwo) {
+    std::string longer = replaced(kSmallModel, R"("localRestStartPt": [0, 0], "localRestEndPt": [1, 0], "children": [1])",
+                                  R"("localRestStartPt": [0, 0, 0], "localRestEndPt": [1, 0, 5, 1e999], "children": [1])");
+    longer = replaced(longer, R"("tip": {"start_pt": [1, 0], "end_pt": [1, 1]})",
+                      R"("tip": {"start_pt": [1, 0, 1], "end_pt": [1, 1, -3]})");
+    const std::vector<float> expected = posedWave(kSmallModel, 5.0f);
+    ASSERT_EQ(expected.size(), 12u);
+    EXPECT_EQ(posedWave(longer, 5.0f), expected);
+    EXPECT_EQ(posedWave(longer, 2.5f), posedWave(kSmallModel, 2.5f));
+}
+
+// Posing never needs the inverse of the root's rest matrix: a singular one builds and poses.
+TEST(Model, ARootWithASingularRestMatrixBuildsAndPoses) {
+    const std::string singular =
+        replaced(kSmallModel, R"("root": {"id": 0, "restParentMat": [1, 0, 0, 0, 0, 1, 0, 0,)",
+                 R"("root": {"id": 0, "restParentMat": [1, 0, 0, 0, 2, 0, 0, 0,)");
+    const auto document = parsed(singular);
+    const Mobilant model(*document);
+    ASSERT_EQ(model.PointCount(), 4);
+    ASSERT_NE(model.Composition()->getRootBone(), nullptr);
+    for (const float time : {0.0f, 2.5f, 10.0f}) {
+        const std::vector<float> points = posedWave(singular, time);
+        ASSERT_EQ(points.size(), 12u);
+        for (std::size_t i = 0; i < points.size(); ++i)
+            EXPECT_TRUE(std::isfinite(points[i])) << "time " << time << ", float " << i;
+    }
 }
 
 TEST(ParseFrameKey, ReadsLikeTheCLibraryButSaturates) {

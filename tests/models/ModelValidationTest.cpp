@@ -129,10 +129,10 @@ INSTANTIATE_TEST_SUITE_P(
         Rejection{"MatrixTooLarge",
                   withSkeleton(replaced(bone("root", 0, "[]"), "0, 0, 0, 1]", "0, 0, 0, 1e39]")),
                   ModelError::NotFinite},
-        Rejection{"RootMatrixSingular",
-                  withSkeleton(replaced(bone("root", 0, "[]"), kIdentity,
-                                        "[1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1]")),
-                  ModelError::RootMatrixSingular},
+        Rejection{"RestPointWithText",
+                  withSkeleton(replaced(bone("root", 0, "[]"), "\"localRestEndPt\": [1, 0]",
+                                        "\"localRestEndPt\": [1, 0, \"z\"]")),
+                  ModelError::WrongKind},
         Rejection{"RestPointShort",
                   withSkeleton(replaced(bone("root", 0, "[]"), "\"localRestEndPt\": [1, 0]",
                                         "\"localRestEndPt\": [1]")),
@@ -187,6 +187,10 @@ TEST(ModelValidation, TheSmallModelAndItsVariantsPass) {
         replaced(m, "\"tip\": [0, 0, 0.5, 0.5]", "\"tip\": [0], \"ghost\": [1, 2, 3, 4, 5]"),
         replaced(m, "\"animation\"",
                  "\"uv_swap_items\": 1, \"anchor_points_items\": [],\n  \"animation\""),
+        // Points of three or more numbers (read from their first two; what follows is not
+        // read, so it need not fit a float).
+        withSkeleton(replaced(bone("root", 0, "[]"), "\"localRestEndPt\": [1, 0]",
+                              "\"localRestEndPt\": [1, 0, 0, 1e999]")),
     };
     for (const std::string& text : accepted) {
         JsonDocument document;
