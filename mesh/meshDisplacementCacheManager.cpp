@@ -50,14 +50,17 @@ void meshDisplacementCacheManager::setFrame(std::size_t slot,
 
 void meshDisplacementCacheManager::fillGap(std::int32_t previousFrame, std::int32_t currentFrame) {
     frames.fillGap(previousFrame, currentFrame, [this](const Record& a, const Record& b, float f) {
-        const bool local = b.localCount > 0;
-        const std::size_t aFirst = local ? a.first : a.first + a.localCount;
-        const std::size_t bFirst = local ? b.first : b.first + b.localCount;
-        const std::uint32_t count =
-            local ? std::min(a.localCount, b.localCount) : std::min(a.postCount, b.postCount);
-        const Record record{b.key, local ? count : 0, local ? 0 : count, pairs.size()};
-        for (std::size_t i = 0; i < count; ++i) {
-            const Vec2 pair = lerp(pairs[aFirst + i], pairs[bFirst + i], f);
+        // A list that either entry lacks has no pairs in common: min gives 0.
+        const std::uint32_t local = std::min(a.localCount, b.localCount);
+        const std::uint32_t post = std::min(a.postCount, b.postCount);
+        const Record record{b.key, local, post, pairs.size()};
+        for (std::size_t i = 0; i < local; ++i) {
+            const Vec2 pair = lerp(pairs[a.first + i], pairs[b.first + i], f);
+            pairs.push_back(pair);
+        }
+        for (std::size_t i = 0; i < post; ++i) {
+            const Vec2 pair =
+                lerp(pairs[a.first + a.localCount + i], pairs[b.first + b.localCount + i], f);
             pairs.push_back(pair);
         }
         return record;

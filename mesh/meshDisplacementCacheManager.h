@@ -35,9 +35,9 @@ public:
     // Slot `slot` := a copy of entries. A slot out of range is left alone.
     void setFrame(std::size_t slot, std::span<const meshDisplacementCache> entries);
     // Interpolates the frames strictly between two keyed frames (see meshCacheFrames::fillGap).
-    // When the later entry has local displacements the interpolated entry has interpolated
-    // local ones and no post ones, otherwise interpolated post ones and no local ones; pairs
-    // match by position, up to the shorter list.
+    // Each list, local and post, that both entries hold is interpolated into the new entry,
+    // pairs matched by position up to the shorter list; a list only one of them holds is left
+    // out.
     void fillGap(std::int32_t previousFrame, std::int32_t currentFrame);
     // Marks every slot ready and packs the storage; called once, after filling the table.
     void markAllReady();

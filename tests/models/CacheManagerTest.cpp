@@ -232,24 +232,26 @@ TEST(DisplacementCaches, BlendOnlyTheListsTheRegionUsesWhenTheirLengthsMatch) {
     EXPECT_FALSE(caches.hasLocalDisplacements(9, 0));
 }
 
-TEST(DisplacementCaches, AGapTakesTheListKindOfTheLaterKey) {
+// Each list both neighbouring keys hold is interpolated, up to the shorter one; a list one of
+// them lacks is left out.
+TEST(DisplacementCaches, AGapInterpolatesEveryListBothKeysHold) {
     meshDisplacementCacheManager caches;
     caches.initFrames(0, 4);
     const meshDisplacementCache first[] = {
-        {"local", pairs({{0, 0}, {10, 10}}), pairs({{5, 5}})},
+        {"both", pairs({{0, 0}, {10, 10}}), pairs({{5, 5}})},
         {"post", pairs({{7, 7}}), pairs({{0, 0}, {2, 4}, {8, 8}})},
     };
     const meshDisplacementCache second[] = {
-        {"local", pairs({{10, 0}, {0, 10}, {3, 3}}), pairs({{5, 5}})},
+        {"both", pairs({{10, 0}, {0, 10}, {3, 3}}), pairs({{5, 5}})},
         {"post", {}, pairs({{4, 4}, {6, 8}})},
     };
     caches.setFrame(0, first);
     caches.setFrame(2, second);
     caches.fillGap(0, 2);
     caches.markAllReady();
-    const meshDisplacementCache local = caches.entry(1, 0);
-    expectPairs(local.local_displacements, {{5, 0}, {5, 10}});
-    EXPECT_TRUE(local.post_displacements.empty());
+    const meshDisplacementCache both = caches.entry(1, 0);
+    expectPairs(both.local_displacements, {{5, 0}, {5, 10}});
+    expectPairs(both.post_displacements, {{5, 5}});
     const meshDisplacementCache post = caches.entry(1, 1);
     EXPECT_TRUE(post.local_displacements.empty());
     expectPairs(post.post_displacements, {{2, 2}, {4, 6}});

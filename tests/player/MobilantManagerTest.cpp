@@ -364,6 +364,39 @@ TEST(MobilantManager, RegisteringReplacesAClipByNameAndSharesIt) {
     EXPECT_EQ(clip.use_count(), 2);
 }
 
+// A region keyed at frames 0 and 10 with local displacements (0, 1) and post displacements
+// (1, 0) on every point keeps both at every time between: its points sit at rest + (1, 1).
+TEST(MobilantManager, LocalAndPostDisplacementsBothHoldBetweenKeyedFrames) {
+    const std::string entry = R"({"use_local_displacements": true, "use_post_displacements": true,
+        "local_displacements": [0, 1, 0, 1, 0, 1, 0, 1],
+        "post_displacements": [1, 0, 1, 0, 1, 0, 1, 0]})";
+    const std::string none = R"({"use_local_displacements": false, "use_post_displacements": false})";
+    const std::string drift = R"("drift": {
+      "bones": {"0": {"root": {"start_pt": [0, 0], "end_pt": [1, 0]}},
+                "10": {"root": {"start_pt": [0, 0], "end_pt": [1, 0]}}},
+      "meshes": {"0": {"a": )" + entry + R"(, "b": )" + none + R"(},
+                 "10": {"a": )" + entry + R"(, "b": )" + none + R"(}},
+      "uv_swaps": {}
+    },
+    "flags": {)";
+    std::string text = kPlayerModel;
+    text.replace(text.find(R"("flags": {)"), 10, drift);
+    PlayerRig rig(text);
+    ASSERT_EQ(rig.manager->Clips().count("drift"), 1u);
+    play(*rig.manager, "drift", 0.0f);
+    for (const float time : {0.0f, 0.5f, 5.0f, 9.9f, 10.0f}) {
+        rig.manager->SetRunTime(time);
+        rig.manager->Advance(0.0f);
+        for (int i = 0; i < kPlayerPoints; ++i) {
+            const float moved = i < 4 ? 1.0f : 0.0f;  // region "a" holds points 0 to 3
+            EXPECT_NEAR(rig.points()[3 * i], kPlayerRest[2 * i] + moved, 1e-5f)
+                << "time " << time << " point " << i;
+            EXPECT_NEAR(rig.points()[3 * i + 1], kPlayerRest[2 * i + 1] + moved, 1e-5f)
+                << "time " << time << " point " << i;
+        }
+    }
+}
+
 // A refused document builds the empty model: no points, bones or regions. Every operation
 // must carry it.
 TEST(MobilantManager, TheEmptyModelIsCarriedThroughEverything) {
