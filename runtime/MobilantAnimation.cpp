@@ -75,12 +75,17 @@ MobilantAnimation::MobilantAnimation(JsonValue root, const std::string& name) : 
         build(memberValue(memberValue(root, "animation"), name));
         return;
     }
-    if (check.error != ModelError::ClipMissing) {
-        std::printf("%s\n", check.Line().c_str());
-        std::fflush(stdout);
+    if (check.error == ModelError::ClipMissing) {
+        ShowMessageBox(FormatWithName(L"Animation [ %S ] does not exist", name.c_str()).c_str(),
+                       L"Mobilant Animation Extention");
+        return;
     }
-    ShowMessageBox(FormatWithName(L"Animation [ %S ] does not exist", name.c_str()).c_str(),
-                   L"Mobilant Animation Extention");
+    // The clip is there but cannot be played: say why, to the author as to the developer.
+    std::printf("%s\n", check.Line().c_str());
+    std::fflush(stdout);
+    const std::wstring text = FormatWithName(L"Animation [ %S ] could not be loaded: ", name.c_str()) +
+                              WidenNarrowString(check.Reason().c_str());
+    ShowMessageBox(text.c_str(), L"mobilant animation ext");
 }
 
 MobilantAnimation::~MobilantAnimation() = default;

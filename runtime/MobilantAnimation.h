@@ -21,8 +21,9 @@ namespace MobilantModule {
 //
 // Construction is safe from any document. The clip is checked with ValidateMobilantClip
 // first; when the document has no such clip, a message box says "Animation [ <name> ] does not
-// exist" (caption "Mobilant Animation Extention"). A clip that is there but refused gets the
-// same box, after its check's Line on standard output. Either way the clip keeps its name,
+// exist" (caption "Mobilant Animation Extention"). A clip that is there but refused writes its
+// check's Line on standard output and shows the box "Animation [ <name> ] could not be loaded:
+// <the check's Reason>" (caption "mobilant animation ext"). Either way the clip keeps its name,
 // start and end time 0 and four empty caches on which initFrames never ran, so posing it
 // changes nothing; LoadCheck tells why.
 //

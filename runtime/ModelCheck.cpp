@@ -2,14 +2,17 @@
 
 namespace MobilantModule {
 
-std::string ModelCheck::Line() const {
-    std::string line = "LoadMobilantJSONData() - ";
-    line += ModelErrorMessage(error);
+std::string ModelCheck::Reason() const {
+    std::string reason = ModelErrorMessage(error);
     if (!where.empty()) {
-        line += ": ";
-        line += where;
+        reason += ": ";
+        reason += where;
     }
-    return line;
+    return reason;
+}
+
+std::string ModelCheck::Line() const {
+    return "LoadMobilantJSONData() - " + Reason();
 }
 
 }  // namespace MobilantModule

@@ -15,8 +15,11 @@ struct ModelCheck {
 
     bool Ok() const { return error == ModelError::Ok; }
 
+    // What is wrong and where: message + ": " + where (just the message when where is empty).
+    std::string Reason() const;
+
     // The standard-output line reporting the fault, without line end:
-    // "LoadMobilantJSONData() - " + message + ": " + where.
+    // "LoadMobilantJSONData() - " + Reason().
     std::string Line() const;
 };
 

@@ -8,6 +8,7 @@
 #include "JsonDocument.h"
 #include "MessageBoxes.h"
 #include "MobilantAnimation.h"
+#include "WideStrings.h"
 #include "ModelText.h"
 
 using namespace MobilantModule;
@@ -209,8 +210,13 @@ TEST_P(ClipRefusal, ShowsTheBoxAndTheReasonAndBuildsNothing) {
     const std::string output = testing::internal::GetCapturedStdout();
     EXPECT_EQ(clip.LoadCheck().error, GetParam().error) << clip.LoadCheck().Line();
     EXPECT_EQ(output, clip.LoadCheck().Line() + "\n");
+    // The box says why, in the words of the line: the message, then the place.
+    const std::string reason =
+        std::string(ModelErrorMessage(clip.LoadCheck().error)) + ": " + clip.LoadCheck().where;
     ASSERT_EQ(ShownMessageBoxes().size(), 1u);
-    EXPECT_EQ(ShownMessageBoxes()[0].text, L"Animation [ c ] does not exist");
+    EXPECT_EQ(ShownMessageBoxes()[0].caption, L"mobilant animation ext");
+    EXPECT_EQ(ShownMessageBoxes()[0].text,
+              L"Animation [ c ] could not be loaded: " + WidenNarrowString(reason.c_str()));
     expectNothingBuilt(clip);
 }
 
