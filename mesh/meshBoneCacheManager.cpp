@@ -8,8 +8,8 @@ meshBoneCacheManager::meshBoneCacheManager() = default;
 
 meshBoneCacheManager::~meshBoneCacheManager() = default;
 
-void meshBoneCacheManager::initFrames(std::int32_t startTime, std::int32_t endTime) {
-    frames.init(startTime, endTime);
+bool meshBoneCacheManager::initFrames(std::int32_t startTime, std::int32_t endTime) {
+    return frames.init(startTime, endTime);
 }
 
 void meshBoneCacheManager::setFrame(std::size_t slot, std::span<const meshBoneCache> entries) {

@@ -25,7 +25,7 @@
 template <class Record>
 class meshCacheFrames {
 public:
-    // Spans of more frames than this get no slots (the loader refuses far shorter spans).
+    // Spans of more frames than this are refused (the loader refuses far shorter spans).
     static constexpr std::int64_t maxSlots = std::int64_t{1} << 20;
 
     // The two slots to blend for a time, and the weight r of the later one (0 <= r < 1).
@@ -36,16 +36,30 @@ public:
     };
 
     // Forgets everything, then makes endTime - startTime + 1 empty slots that are not ready
-    // (none when endTime < startTime or the span exceeds maxSlots).
-    void init(std::int32_t startTime, std::int32_t endTime) {
+    // (none when endTime < startTime). A span of more than maxSlots frames is refused: the
+    // table is left empty and the result is false.
+    [[nodiscard]] bool init(std::int32_t startTime, std::int32_t endTime) {
         *this = meshCacheFrames();
+        const std::int64_t count = std::int64_t{endTime} - startTime + 1;
+        if (count > maxSlots) return false;
         start = startTime;
         end = endTime;
-        const std::int64_t count = std::int64_t{endTime} - startTime + 1;
-        if (count > 0 && count <= maxSlots) {
+        if (count > 0) {
             slots.resize(static_cast<std::size_t>(count));
             ready.resize(static_cast<std::size_t>(count), false);
         }
+        return true;
+    }
+
+    // Makes room for `count` records in all, so that filling the table does not grow it step by
+    // step (the loader knows the sizes from its checks).
+    void reserve(std::size_t count) { records.reserve(count); }
+
+    // The bytes a table of `slotCount` slots holding `recordCount` records takes once packed:
+    // the records, a range per slot and the ready flags in 64-bit words. Wide enough for any
+    // count on any target.
+    static std::uint64_t tableBytes(std::uint64_t slotCount, std::uint64_t recordCount) {
+        return recordCount * sizeof(Record) + slotCount * sizeof(Range) + (slotCount + 63) / 64 * 8;
     }
 
     std::int32_t startTime() const { return start; }

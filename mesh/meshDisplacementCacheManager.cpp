@@ -27,9 +27,9 @@ meshDisplacementCacheManager::meshDisplacementCacheManager() = default;
 
 meshDisplacementCacheManager::~meshDisplacementCacheManager() = default;
 
-void meshDisplacementCacheManager::initFrames(std::int32_t startTime, std::int32_t endTime) {
-    frames.init(startTime, endTime);
+bool meshDisplacementCacheManager::initFrames(std::int32_t startTime, std::int32_t endTime) {
     pairs = {};
+    return frames.init(startTime, endTime);
 }
 
 void meshDisplacementCacheManager::setFrame(std::size_t slot,

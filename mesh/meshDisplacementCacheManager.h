@@ -23,8 +23,21 @@ public:
     meshDisplacementCacheManager(const meshDisplacementCacheManager&) = delete;
     meshDisplacementCacheManager& operator=(const meshDisplacementCacheManager&) = delete;
 
-    // Forgets all frames and makes one empty, not ready slot per frame startTime..endTime.
-    void initFrames(std::int32_t startTime, std::int32_t endTime);
+    // Forgets all frames and makes one empty, not ready slot per frame startTime..endTime. A
+    // span longer than meshCacheFrames::maxSlots frames is refused: no slots, and false.
+    [[nodiscard]] bool initFrames(std::int32_t startTime, std::int32_t endTime);
+    // Makes room for `records` entries and `pairList` displacement pairs over all frames, before
+    // the table is filled.
+    void reserve(std::size_t records, std::size_t pairList) {
+        frames.reserve(records);
+        pairs.reserve(pairList);
+    }
+    // The bytes the filled table of `slots` frames, `records` entries and `pairList` pairs in
+    // all will hold (the keys aside), for a budget checked before anything is allocated.
+    static std::uint64_t bytesFor(std::uint64_t slots, std::uint64_t records,
+                                  std::uint64_t pairList) {
+        return meshCacheFrames<Record>::tableBytes(slots, records) + pairList * sizeof(Vec2);
+    }
 
     std::int32_t getStartTime() const { return frames.startTime(); }
     std::int32_t getEndTime() const { return frames.endTime(); }

@@ -6,8 +6,8 @@ meshOpacityCacheManager::meshOpacityCacheManager() = default;
 
 meshOpacityCacheManager::~meshOpacityCacheManager() = default;
 
-void meshOpacityCacheManager::initFrames(std::int32_t startTime, std::int32_t endTime) {
-    frames.init(startTime, endTime);
+bool meshOpacityCacheManager::initFrames(std::int32_t startTime, std::int32_t endTime) {
+    return frames.init(startTime, endTime);
 }
 
 void meshOpacityCacheManager::setFrame(std::size_t slot,

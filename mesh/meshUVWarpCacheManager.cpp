@@ -6,8 +6,8 @@ meshUVWarpCacheManager::meshUVWarpCacheManager() = default;
 
 meshUVWarpCacheManager::~meshUVWarpCacheManager() = default;
 
-void meshUVWarpCacheManager::initFrames(std::int32_t startTime, std::int32_t endTime) {
-    frames.init(startTime, endTime);
+bool meshUVWarpCacheManager::initFrames(std::int32_t startTime, std::int32_t endTime) {
+    return frames.init(startTime, endTime);
 }
 
 void meshUVWarpCacheManager::setFrame(std::size_t slot, std::span<const meshUVWarpCache> entries) {

@@ -7,6 +7,7 @@
 
 #include "JsonLookup.h"
 #include "MessageBoxes.h"
+#include "ModelChecks.h"
 #include "ModelReaders.h"
 #include "ParseFrameKey.h"
 #include "ValidateMobilantClip.h"
@@ -70,11 +71,10 @@ MobilantAnimation::MobilantAnimation(const JsonDocument& document, const std::st
     : MobilantAnimation(document.getRoot(), name) {}
 
 MobilantAnimation::MobilantAnimation(JsonValue root, const std::string& name) : name(name) {
-    check = ValidateMobilantClip(root, name);
-    if (check.Ok()) {
-        build(memberValue(memberValue(root, "animation"), name));
-        return;
-    }
+    ClipCacheSizes sizes;
+    check = ValidateMobilantClip(root, name, &sizes);
+    if (check.Ok()) check = build(memberValue(memberValue(root, "animation"), name), sizes);
+    if (check.Ok()) return;
     if (check.error == ModelError::ClipMissing) {
         ShowMessageBox(FormatWithName(L"Animation [ %S ] does not exist", name.c_str()).c_str(),
                        L"Mobilant Animation Extention");
@@ -90,15 +90,29 @@ MobilantAnimation::MobilantAnimation(JsonValue root, const std::string& name) : 
 
 MobilantAnimation::~MobilantAnimation() = default;
 
-// The clip passed ValidateMobilantClip: every member read below is there, of its kind.
-void MobilantAnimation::build(JsonValue clip) {
+// The clip passed ValidateMobilantClip: every member read below is there, of its kind, and
+// `sizes` bounds what the caches will hold.
+ModelCheck MobilantAnimation::build(JsonValue clip, const ClipCacheSizes& sizes) {
     const std::vector<KeyedFrame> boneFrames = keyedFrames(memberValue(clip, "bones"));
     const std::int32_t start = boneFrames.empty() ? 0 : boneFrames.front().frame;
     const std::int32_t end = boneFrames.empty() ? 0 : boneFrames.back().frame;
+
+    // The check keeps spans far below what the caches refuse; should the two ever part, the
+    // clip is refused rather than left with tables that pose nothing.
+    if (!boneCaches.initFrames(start, end) || !displacementCaches.initFrames(start, end) ||
+        !uvWarpCaches.initFrames(start, end) || !opacityCaches.initFrames(start, end)) {
+        return {ModelError::ClipTooLong, "clip " + quote(name) + ": frames " +
+                                             std::to_string(start) + " to " + std::to_string(end)};
+    }
     startTime = static_cast<float>(start);
     endTime = static_cast<float>(end);
+    // Room for everything at once: the tables then never grow, and never hold twice their size.
+    boneCaches.reserve(static_cast<std::size_t>(sizes.boneEntries));
+    displacementCaches.reserve(static_cast<std::size_t>(sizes.displacementEntries),
+                               static_cast<std::size_t>(sizes.displacementPairs));
+    uvWarpCaches.reserve(static_cast<std::size_t>(sizes.uvWarpEntries));
+    opacityCaches.reserve(static_cast<std::size_t>(sizes.opacityEntries));
 
-    boneCaches.initFrames(start, end);
     loadFrames<meshBoneCacheManager, meshBoneCache>(
         boneCaches, boneFrames, start, [](const char* key, JsonValue entry) {
             return meshBoneCache(key, readVec4(memberValue(entry, "start_pt")),
@@ -106,7 +120,6 @@ void MobilantAnimation::build(JsonValue clip) {
         });
     boneCaches.markAllReady();
 
-    displacementCaches.initFrames(start, end);
     loadFrames<meshDisplacementCacheManager, meshDisplacementCache>(
         displacementCaches, keyedFrames(memberValue(clip, "meshes")), start,
         [](const char* key, JsonValue entry) {
@@ -120,7 +133,6 @@ void MobilantAnimation::build(JsonValue clip) {
         });
     displacementCaches.markAllReady();
 
-    uvWarpCaches.initFrames(start, end);
     loadFrames<meshUVWarpCacheManager, meshUVWarpCache>(
         uvWarpCaches, keyedFrames(memberValue(clip, "uv_swaps")), start,
         [](const char* key, JsonValue entry) {
@@ -135,15 +147,16 @@ void MobilantAnimation::build(JsonValue clip) {
         });
     uvWarpCaches.markAllReady();
 
-    opacityCaches.initFrames(start, end);
+    // Without the member the opacity frames never become ready; null holds no frames.
     const JsonNode* opacities = findMember(clip, "mesh_opacities");
-    if (opacities == nullptr) return;
+    if (opacities == nullptr) return {};
     loadFrames<meshOpacityCacheManager, meshOpacityCache>(
         opacityCaches, keyedFrames(opacities->value), start, [](const char* key, JsonValue entry) {
             const double opacity = readNumber(memberValue(entry, "opacity")).value_or(100.0);
             return meshOpacityCache(key, static_cast<float>(opacity));
         });
     opacityCaches.markAllReady();
+    return {};
 }
 
 std::size_t MobilantAnimation::MemoryBytes() const {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "ClipCacheSizes.h"
 #include "JsonDocument.h"
 #include "JsonValue.h"
 #include "ModelCheck.h"
@@ -32,7 +33,8 @@ namespace MobilantModule {
 // frame order (document order among equal frames, so of the keys "3" and "03" the later
 // wins); bone points, displacements and opacities of the frames between two keyed frames are
 // interpolated, UV warps are not (those frames hold empty lists). A clip without
-// "mesh_opacities" never marks its opacity frames ready.
+// "mesh_opacities" never marks its opacity frames ready; with null there, they are ready and
+// empty.
 class MobilantAnimation {
 public:
     MobilantAnimation(const JsonDocument& document, const std::string& name);
@@ -62,7 +64,7 @@ public:
     std::size_t MemoryBytes() const;
 
 private:
-    void build(JsonValue clip);
+    ModelCheck build(JsonValue clip, const ClipCacheSizes& sizes);
 
     ModelCheck check;
     std::string name;

@@ -16,8 +16,9 @@ struct FrameStats {
     bool keyed = false;  // at least one frame
     std::int64_t first = 0;
     std::int64_t last = 0;
-    std::int64_t mostEntries = 0;  // in one frame
-    std::int64_t mostPairs = 0;    // displacement pairs in one frame
+    std::int64_t mostEntries = 0;   // in one frame
+    std::int64_t mostPairs = 0;     // displacement pairs in one frame
+    std::int64_t totalEntries = 0;  // in all frames
 };
 
 // Checks every frame of `frames` (a member of the clip named `member`) and every entry of each
@@ -50,27 +51,15 @@ bool checkFrames(JsonValue frames, const std::string& inClip, const char* member
         }
         stats.mostEntries = std::max(stats.mostEntries, entries);
         stats.mostPairs = std::max(stats.mostPairs, pairs);
-    }
-    return true;
-}
-
-// The caches of `stats` over `slots` frames stay within the limits.
-bool checkSize(const FrameStats& stats, std::int64_t slots, const std::string& inClip,
-               const char* member, ModelCheck& check) {
-    if (stats.mostEntries * slots > kMaxClipCacheEntries ||
-        stats.mostPairs * slots > kMaxClipDisplacementPairs) {
-        check = {ModelError::ClipTooLarge,
-                 inClip + ": " + quote(member) + " needs " + std::to_string(slots) +
-                     " frames of up to " + std::to_string(stats.mostEntries) + " entries and " +
-                     std::to_string(stats.mostPairs) + " displacement pairs"};
-        return false;
+        stats.totalEntries += entries;
     }
     return true;
 }
 
 }  // namespace
 
-ModelCheck ValidateMobilantClip(JsonValue root, std::string_view clipName) {
+ModelCheck ValidateMobilantClip(JsonValue root, std::string_view clipName,
+                                ClipCacheSizes* sizes) {
     ModelCheck check;
     const std::string inClip = "clip " + quote(clipName);
     const JsonNode* clipMember = findMember(memberValue(findMember(root, "animation")), clipName);
@@ -90,9 +79,12 @@ ModelCheck ValidateMobilantClip(JsonValue root, std::string_view clipName) {
         !requireMember(clip, "uv_swaps", ValueKind::Object, uvSwaps, check, atClip)) {
         return check;
     }
+    // Null, as exporters write for "nothing", holds no frames.
     const JsonNode* opacityMember = findMember(clip, "mesh_opacities");
-    if (opacityMember != nullptr && !opacityMember->value.is(JsonTag::Object)) {
-        check = {ModelError::WrongKind, inClip + ": \"mesh_opacities\" must be an object"};
+    if (opacityMember != nullptr && !opacityMember->value.is(JsonTag::Object) &&
+        !opacityMember->value.is(JsonTag::Null)) {
+        check = {ModelError::WrongKind,
+                 inClip + ": \"mesh_opacities\" must be an object or null"};
         return check;
     }
 
@@ -111,8 +103,6 @@ ModelCheck ValidateMobilantClip(JsonValue root, std::string_view clipName) {
                                               std::to_string(boneStats.last)};
         return check;
     }
-    const std::int64_t slots = boneStats.last - boneStats.first + 1;
-    if (!checkSize(boneStats, slots, inClip, "bones", check)) return check;
 
     FrameStats meshStats;
     const bool meshesOk =
@@ -139,7 +129,7 @@ ModelCheck ValidateMobilantClip(JsonValue root, std::string_view clipName) {
                         }
                         return true;
                     });
-    if (!meshesOk || !checkSize(meshStats, slots, inClip, "meshes", check)) return check;
+    if (!meshesOk) return check;
 
     // UV warps are not interpolated: their caches hold only what the file holds.
     FrameStats uvStats;
@@ -156,17 +146,37 @@ ModelCheck ValidateMobilantClip(JsonValue root, std::string_view clipName) {
         });
     if (!uvSwapsOk) return check;
 
+    FrameStats opacityStats;
     if (opacityMember != nullptr) {
-        FrameStats opacityStats;
         const bool opacitiesOk = checkFrames(
             opacityMember->value, inClip, "mesh_opacities", opacityStats, check,
             [&](JsonValue entry, const auto& where, std::int64_t&) {
                 JsonValue opacity;
                 return requireMember(entry, "opacity", ValueKind::Float, opacity, check, where);
             });
-        if (!opacitiesOk || !checkSize(opacityStats, slots, inClip, "mesh_opacities", check))
-            return check;
+        if (!opacitiesOk) return check;
     }
+
+    // Every cache has a slot per frame of the bones' range. Bones, displacements and opacities
+    // fill every slot, a filled one holding at most as much as the larger keyed frame around
+    // it; UV warps hold only their keyed frames.
+    ClipCacheSizes counted;
+    counted.slots = static_cast<std::uint64_t>(boneStats.last - boneStats.first + 1);
+    counted.boneEntries = counted.slots * static_cast<std::uint64_t>(boneStats.mostEntries);
+    counted.displacementEntries =
+        counted.slots * static_cast<std::uint64_t>(meshStats.mostEntries);
+    counted.displacementPairs = counted.slots * static_cast<std::uint64_t>(meshStats.mostPairs);
+    counted.uvWarpEntries = static_cast<std::uint64_t>(uvStats.totalEntries);
+    counted.opacityEntries = counted.slots * static_cast<std::uint64_t>(opacityStats.mostEntries);
+    const std::uint64_t bytes = counted.Bytes();
+    if (bytes > kMaxClipCacheBytes) {
+        check = {ModelError::ClipTooLarge,
+                 inClip + ": " + std::to_string(counted.slots) + " frames would hold " +
+                     std::to_string(bytes) + " bytes, more than " +
+                     std::to_string(kMaxClipCacheBytes)};
+        return check;
+    }
+    if (sizes != nullptr) *sizes = counted;
     return check;
 }
 

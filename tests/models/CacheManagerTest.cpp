@@ -35,7 +35,7 @@ struct OneBone {
     meshBoneCacheManager caches;
 
     explicit OneBone(std::int32_t start = 0, std::int32_t end = 5) {
-        caches.initFrames(start, end);
+        EXPECT_TRUE(caches.initFrames(start, end));
         for (std::int32_t f = start; f <= end; ++f) {
             const meshBoneCache entry("arm", pt(10.0f * f, 0), pt(0, static_cast<float>(f)));
             caches.setFrame(caches.frameIndex(f), {&entry, 1});
@@ -54,7 +54,7 @@ TEST(CacheFrames, SlotsCoverTheRangeAndClampFrames) {
     meshBoneCacheManager caches;
     EXPECT_EQ(caches.frameCount(), 0u);
     EXPECT_EQ(caches.frameIndex(7), 0u);
-    caches.initFrames(4, 20);
+    ASSERT_TRUE(caches.initFrames(4, 20));
     EXPECT_EQ(caches.frameCount(), 17u);
     EXPECT_EQ(caches.frameReady(), std::vector<bool>(17, false));
     const std::pair<std::int32_t, std::size_t> table[] = {
@@ -64,8 +64,27 @@ TEST(CacheFrames, SlotsCoverTheRangeAndClampFrames) {
         EXPECT_EQ(caches.frameIndex(time), slot) << time;
     caches.markAllReady();
     EXPECT_EQ(caches.frameReady(), std::vector<bool>(17, true));
-    caches.initFrames(0, -1);  // an end before the start has no frames
+    ASSERT_TRUE(caches.initFrames(0, -1));  // an end before the start has no frames
     EXPECT_EQ(caches.frameCount(), 0u);
+}
+
+// A span of more than 2^20 frames is refused, and says so: the table is left without slots.
+TEST(CacheFrames, ASpanBeyondTheSlotLimitIsRefused) {
+    constexpr std::int32_t most = std::int32_t{1} << 20;
+    meshDisplacementCacheManager caches;
+    ASSERT_TRUE(caches.initFrames(-5, most - 6));
+    EXPECT_EQ(caches.frameCount(), static_cast<std::size_t>(most));
+    EXPECT_FALSE(caches.initFrames(-5, most - 5));
+    EXPECT_EQ(caches.frameCount(), 0u);
+    EXPECT_TRUE(caches.frameReady().empty());
+    EXPECT_FALSE(caches.initFrames(INT32_MIN, INT32_MAX));
+    meshBoneCacheManager bones;
+    meshUVWarpCacheManager warps;
+    meshOpacityCacheManager opacities;
+    EXPECT_FALSE(bones.initFrames(0, most));
+    EXPECT_FALSE(warps.initFrames(0, most));
+    EXPECT_FALSE(opacities.initFrames(0, most));
+    EXPECT_EQ(bones.frameCount() + warps.frameCount() + opacities.frameCount(), 0u);
 }
 
 TEST(BoneCaches, QuarterPastFrameTwoBlendsThreeToOne) {
@@ -91,7 +110,7 @@ TEST(BoneCaches, NothingMovesUntilTheFramesAreReady) {
     meshBoneCacheManager never;
     never.applyAtTime(0.0f, map);
     meshBoneCacheManager unready;
-    unready.initFrames(0, 1);
+    ASSERT_TRUE(unready.initFrames(0, 1));
     const meshBoneCache entry("arm", pt(1, 1), pt(2, 2));
     unready.setFrame(0, {&entry, 1});
     unready.setFrame(1, {&entry, 1});
@@ -104,7 +123,7 @@ TEST(BoneCaches, UnknownKeysAreSkippedAndShortFramesPairUpToTheirLength) {
     meshBone leg("leg", pt(0, 0), pt(1, 0), Mat4{});
     const meshRenderBoneComposition::BoneMap map{{"arm", &arm}, {"leg", &leg}};
     meshBoneCacheManager caches;
-    caches.initFrames(0, 1);
+    ASSERT_TRUE(caches.initFrames(0, 1));
     const meshBoneCache first[] = {
         {"ghost", pt(9, 9), pt(9, 9)}, {"arm", pt(0, 0), pt(0, 0)}, {"leg", pt(4, 4), pt(4, 4)}};
     const meshBoneCache second[] = {{"ghost", pt(9, 9), pt(9, 9)}, {"arm", pt(2, 2), pt(4, 4)}};
@@ -120,7 +139,7 @@ TEST(BoneCaches, UnknownKeysAreSkippedAndShortFramesPairUpToTheirLength) {
 
 TEST(BoneCaches, GapsBetweenKeysAreInterpolatedByPosition) {
     meshBoneCacheManager caches;
-    caches.initFrames(0, 10);
+    ASSERT_TRUE(caches.initFrames(0, 10));
     const meshBoneCache keys[3][2] = {
         {{"a", pt(10, 0), pt(0, 0)}, {"b", pt(0, 0), pt(5, 5)}},
         {{"a", pt(0, 10), pt(0, 0)}, {"b", pt(5, 0), pt(5, 5)}},
@@ -150,7 +169,7 @@ TEST(BoneCaches, GapsBetweenKeysAreInterpolatedByPosition) {
 
 TEST(BoneCaches, GapsPairUpToTheShorterFrameAndSkipFramesWithoutSlots) {
     meshBoneCacheManager caches;
-    caches.initFrames(0, 4);
+    ASSERT_TRUE(caches.initFrames(0, 4));
     const meshBoneCache one[] = {{"a", pt(0, 0), pt(0, 0)}};
     const meshBoneCache two[] = {{"a", pt(8, 0), pt(0, 0)}, {"b", pt(0, 0), pt(0, 0)}};
     caches.setFrame(0, one);
@@ -165,7 +184,7 @@ TEST(BoneCaches, GapsPairUpToTheShorterFrameAndSkipFramesWithoutSlots) {
 
 TEST(BoneCaches, ALaterAssignmentReplacesASlot) {
     meshBoneCacheManager caches;
-    caches.initFrames(3, 4);
+    ASSERT_TRUE(caches.initFrames(3, 4));
     const meshBoneCache first[] = {{"a", pt(1, 1), pt(1, 1)}, {"b", pt(1, 1), pt(1, 1)}};
     const meshBoneCache second[] = {{"a", pt(2, 2), pt(2, 2)}};
     caches.setFrame(caches.frameIndex(3), first);
@@ -201,7 +220,7 @@ void expectPairs(const std::vector<Vec2>& actual, const std::vector<Vec2>& expec
 TEST(DisplacementCaches, BlendOnlyTheListsTheRegionUsesWhenTheirLengthsMatch) {
     OneRegion r;
     meshDisplacementCacheManager caches;
-    caches.initFrames(2, 4);
+    ASSERT_TRUE(caches.initFrames(2, 4));
     const meshDisplacementCache frame2("r", pairs({{0, 0}, {4, 8}}), pairs({{4, 4}, {8, 8}}));
     const meshDisplacementCache frame3("r", pairs({{4, 4}, {0, 0}}), pairs({{0, 0}}));
     const meshDisplacementCache frame4("r", pairs({{1, 1}, {2, 2}}), {});
@@ -236,7 +255,7 @@ TEST(DisplacementCaches, BlendOnlyTheListsTheRegionUsesWhenTheirLengthsMatch) {
 // them lacks is left out.
 TEST(DisplacementCaches, AGapInterpolatesEveryListBothKeysHold) {
     meshDisplacementCacheManager caches;
-    caches.initFrames(0, 4);
+    ASSERT_TRUE(caches.initFrames(0, 4));
     const meshDisplacementCache first[] = {
         {"both", pairs({{0, 0}, {10, 10}}), pairs({{5, 5}})},
         {"post", pairs({{7, 7}}), pairs({{0, 0}, {2, 4}, {8, 8}})},
@@ -261,7 +280,7 @@ TEST(DisplacementCaches, AGapInterpolatesEveryListBothKeysHold) {
 TEST(UVWarpCaches, TheEarlierFrameIsTakenWhenTheWarpIsOnOrTheEntryEnabled) {
     OneRegion r;
     meshUVWarpCacheManager caches;
-    caches.initFrames(2, 3);
+    ASSERT_TRUE(caches.initFrames(2, 3));
     const meshUVWarpCache frame2("r", {0.25f, 0.5f}, {1, 2}, {2, 3}, true);
     const meshUVWarpCache frame3("r", {9, 9}, {9, 9}, {9, 9}, true);
     caches.setFrame(0, {&frame2, 1});
@@ -293,7 +312,7 @@ TEST(UVWarpCaches, TheEarlierFrameIsTakenWhenTheWarpIsOnOrTheEntryEnabled) {
 TEST(OpacityCaches, TheEarlierFrameIsTakenAndGapsAreInterpolated) {
     OneRegion r;
     meshOpacityCacheManager caches;
-    caches.initFrames(0, 4);
+    ASSERT_TRUE(caches.initFrames(0, 4));
     const meshOpacityCache full("r", 100), none("r", 0), ghost("ghost", 5);
     caches.setFrame(0, {&full, 1});
     caches.setFrame(4, {&none, 1});

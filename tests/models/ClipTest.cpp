@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "JsonDocument.h"
 #include "MessageBoxes.h"
 #include "MobilantAnimation.h"
+#include "ValidateMobilantClip.h"
 #include "WideStrings.h"
 #include "ModelText.h"
 
@@ -239,6 +241,19 @@ std::string zeros(int count) {
     return list;
 }
 
+// A "meshes" frame member whose region "body" has `localPairs` local and `postPairs` post
+// displacements, all zero.
+std::string meshFrame(std::string_view key, int localPairs, int postPairs = 0) {
+    std::string text = "\"";
+    text.append(key).append("\": {\"body\": {\"use_local_displacements\": ");
+    text.append(localPairs > 0 ? "true" : "false");
+    text.append(", \"use_post_displacements\": ").append(postPairs > 0 ? "true" : "false");
+    if (localPairs > 0) text.append(", \"local_displacements\": [").append(zeros(2 * localPairs)) += ']';
+    if (postPairs > 0) text.append(", \"post_displacements\": [").append(zeros(2 * postPairs)) += ']';
+    text.append("}}");
+    return text;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Clips, ClipRefusal,
     testing::Values(
@@ -290,17 +305,96 @@ INSTANTIATE_TEST_SUITE_P(
             "SpanFromSaturatedKeys",
             clipText("c", boneFrame("-99999999999", 0, 0) + ", " + boneFrame("99999999999", 0, 0)),
             ModelError::ClipTooLong},
-        // 11 bones over 100001 frames pass 2^20 entries, 42 pairs a frame 2^22 pairs.
+        // 100001 frames of 80 bones take 100001 * 80 * 36 bytes (288 MB) of bone records alone.
         ClipRejection{"TooManyBoneEntries",
-                      clipText("c", "\"0\": {" + manyBones(11) + "}, \"100000\": {}"),
+                      clipText("c", "\"0\": {" + manyBones(80) + "}, \"100000\": {" +
+                                        manyBones(80) + "}"),
                       ModelError::ClipTooLarge},
+        // 100001 frames of 336 pairs take 100001 * 336 * 8 bytes (269 MB) of pairs alone.
         ClipRejection{"TooManyDisplacementPairs",
                       clipText("c", "\"0\": {}, \"100000\": {}",
-                               R"("meshes": {"0": {"body": {"use_local_displacements": true,
-                                   "use_post_displacements": false, "local_displacements": [)" +
-                                   zeros(84) + R"(]}}},
-                                   "uv_swaps": {})"),
+                               "\"meshes\": {" + meshFrame("0", 336) + ", " +
+                                   meshFrame("100000", 336) + "}, \"uv_swaps\": {}"),
                       ModelError::ClipTooLarge}),
     [](const testing::TestParamInfo<ClipRejection>& info) { return info.param.name; });
+
+// A "bones" frame member with the one bone "root".
+std::string rootFrame(std::int64_t frame) {
+    std::string text = "\"";
+    text.append(std::to_string(frame));
+    text.append(R"(": {"root": {"start_pt": [0, 0], "end_pt": [1, 0]}})");
+    return text;
+}
+
+// Clips authors make: long, and dense with displacements or bones.
+TEST_F(Clip, LongDenseClipsLoad) {
+    // A 5,000-point region with local displacements keyed at frames 0 and 900: 901 frames of
+    // 5,000 pairs, 36 MB of caches from a 60 KB text.
+    const auto region = parsed(withClips(clipText(
+        "c", rootFrame(0) + ", " + rootFrame(900),
+        "\"meshes\": {" + meshFrame("0", 5000) + ", " + meshFrame("900", 5000) +
+            "}, \"uv_swaps\": {}")));
+    const MobilantAnimation clip(*region, "c");
+    ASSERT_TRUE(clip.LoadCheck().Ok()) << clip.LoadCheck().Line();
+    EXPECT_EQ(clip.DisplacementCaches().frameCount(), 901u);
+    EXPECT_EQ(clip.DisplacementCaches().entry(450, 0).local_displacements.size(), 5000u);
+    // What the check counts before anything is built is what the caches hold, but for the
+    // few names they keep.
+    ClipCacheSizes sizes;
+    ASSERT_TRUE(ValidateMobilantClip(region->getRoot(), "c", &sizes).Ok());
+    EXPECT_EQ(sizes.slots, 901u);
+    EXPECT_EQ(sizes.displacementPairs, 901u * 5000u);
+    EXPECT_LE(sizes.Bytes(), clip.MemoryBytes());
+    EXPECT_LT(clip.MemoryBytes() - sizes.Bytes(), 4096u);
+
+    // A 10,000-point mesh with local and post displacements over 1,000 frames (160 MB), and
+    // 110 bones over 9,601 frames (38 MB): checked only, not built.
+    const auto mesh = parsed(withClips(clipText(
+        "c", rootFrame(0) + ", " + rootFrame(999),
+        "\"meshes\": {" + meshFrame("0", 10000, 10000) + ", " + meshFrame("999", 10000, 10000) +
+            "}, \"uv_swaps\": {}")));
+    EXPECT_TRUE(ValidateMobilantClip(mesh->getRoot(), "c").Ok())
+        << ValidateMobilantClip(mesh->getRoot(), "c").Line();
+    const auto bones = parsed(withClips(
+        clipText("c", "\"0\": {" + manyBones(110) + "}, \"9600\": {" + manyBones(110) + "}")));
+    EXPECT_TRUE(ValidateMobilantClip(bones->getRoot(), "c").Ok())
+        << ValidateMobilantClip(bones->getRoot(), "c").Line();
+    EXPECT_TRUE(ShownMessageBoxes().empty());
+}
+
+// The budget's edge, 2^28 = 268,435,456 bytes: a clip of the bone "root" and the region "body"
+// with 5,000 local pairs, keyed at its first and last frame. On a 64-bit target each frame
+// takes a 36-byte bone record, a 24-byte displacement record, 40,000 bytes of pairs and a
+// 16-byte slot in each of the four caches: 40,124 bytes; the ready flags take 8 bytes per 64
+// frames in each cache. 6,690 frames take 40,124 * 6,690 + 4 * 8 * 105 = 268,432,920 bytes,
+// 6,691 frames 268,473,044. On the 32-bit target a displacement record takes 16 bytes and a
+// slot 8: 40,084 bytes a frame; 6,696 frames take 268,405,824 bytes, 6,697 frames 268,445,908.
+TEST_F(Clip, TheCacheBudgetEndsAt256MiB) {
+    const std::int64_t mostFrames = sizeof(void*) == 8 ? 6690 : 6696;
+    for (const std::int64_t frames : {mostFrames, mostFrames + 1}) {
+        const std::string last = std::to_string(frames - 1);
+        const auto document = parsed(withClips(clipText(
+            "c", rootFrame(0) + ", " + rootFrame(frames - 1),
+            "\"meshes\": {" + meshFrame("0", 5000) + ", " + meshFrame(last, 5000) +
+                "}, \"uv_swaps\": {}")));
+        const ModelCheck check = ValidateMobilantClip(document->getRoot(), "c");
+        EXPECT_EQ(check.error, frames == mostFrames ? ModelError::Ok : ModelError::ClipTooLarge)
+            << frames << " frames: " << check.Line();
+    }
+}
+
+// "mesh_opacities": null holds no frames: the clip loads and its opacity frames are ready and
+// empty, as for an empty object.
+TEST_F(Clip, NullOpacitiesAreNoFrames) {
+    const auto document = parsed(withClips(clipText(
+        "c", boneFrame("0", 0, 0) + ", " + boneFrame("4", 1, 1),
+        R"("meshes": {}, "uv_swaps": {}, "mesh_opacities": null)")));
+    const MobilantAnimation clip(*document, "c");
+    ASSERT_TRUE(clip.LoadCheck().Ok()) << clip.LoadCheck().Line();
+    EXPECT_EQ(clip.OpacityCaches().frameReady(), std::vector<bool>(5, true));
+    EXPECT_EQ(clip.OpacityCaches().frameSize(2), 0u);
+    expectPoint(clip.BoneCaches().entry(2, 1).end_pt, 0.5f, 0.5f);
+    EXPECT_TRUE(ShownMessageBoxes().empty());
+}
 
 }  // namespace
