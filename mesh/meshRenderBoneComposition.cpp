@@ -19,8 +19,19 @@ void meshRenderBoneComposition::destroyBones() {
 }
 
 void meshRenderBoneComposition::setRootBone(std::unique_ptr<meshBone> root) {
+    if (root != nullptr && root.get() == rootBone) {
+        (void)root.release();  // the tree it already owns: nothing changes hands
+        return;
+    }
     destroyBones();
     rootBone = root.release();
+    // Nothing may keep pointing into the tree just destroyed: the bone map and every region's
+    // main bone and skinning tables are bound to the new tree now, not at the next build.
+    buildBoneMap();
+    for (const auto& region : regions) {
+        region->resolveMainBone(rootBone);
+        region->buildSkinningTables(boneMap);
+    }
 }
 
 void meshRenderBoneComposition::addRegion(std::unique_ptr<meshRenderRegion> region) {

@@ -27,8 +27,9 @@ public:
     meshRenderBoneComposition(const meshRenderBoneComposition&) = delete;
     meshRenderBoneComposition& operator=(const meshRenderBoneComposition&) = delete;
 
-    // Takes the root and with it its whole tree; a previous tree is destroyed (regions must
-    // then resolve their main bone and rebuild their skinning tables).
+    // Takes the root and with it its whole tree; a previous tree is destroyed. In the same call
+    // the bone map is rebuilt from the new tree and every region resolves its main bone and
+    // rebuilds its skinning tables against it, so nothing refers to the old tree.
     void setRootBone(std::unique_ptr<meshBone> root);
     meshBone* getRootBone() const { return rootBone; }
 

@@ -68,6 +68,55 @@ TEST(CompositionTest, RegionsWithOneNameAreAllSkinnedButTheLaterIsFound) {
     EXPECT_EQ(out, (std::vector<float>{1, 0, 1, 6, 5, 1}));
 }
 
+// A root "a" from (0, 0) to (1, 0) with a child "b" from (1, 0) to (2, 0), rest frames ready.
+std::unique_ptr<meshBone> twoBoneTree() {
+    auto root = std::make_unique<meshBone>("a", pt(0, 0), pt(1, 0), Mat4{});
+    auto* child = new meshBone("b", {}, {}, Mat4{});
+    child->getLocalRestStartPt() = pt(0, 0);
+    child->getLocalRestEndPt() = pt(1, 0);
+    child->computeLocalRestFrame();
+    root->attachChild(child);
+    root->prepareRestPose();
+    return root;
+}
+
+// Replacing the root destroys the old tree in the same call that rebinds the bone map and
+// every region's main bone and skinning bones to the new one: skinning right after it reads
+// only the new bones (under ASan, any read of the old tree fails the test).
+TEST(CompositionTest, ReplacingTheRootRebindsEverythingToTheNewTree) {
+    std::vector<float> rest{0, 0, 0, 3, 1, 0}, uvs(4, 0.0f), out(6, -7.0f);
+    meshRenderBoneComposition composition;
+    composition.setRootBone(twoBoneTree());
+    auto region = std::make_unique<meshRenderRegion>(nullptr, rest.data(), uvs.data(), 0, 1, 0, -1);
+    region->getWeights() = {{"a", {1, 0}}, {"b", {0, 1}}};
+    region->setMainBoneKey("a");
+    region->resolveMainBone(composition.getRootBone());
+    composition.addRegion(std::move(region));
+    composition.buildBoneMap();
+    composition.buildRegionMap();
+    meshRenderRegion& body = *composition.getRegions().front();
+    body.buildSkinningTables(composition.getBoneMap());
+
+    auto replacement = twoBoneTree();
+    meshBone* newRoot = replacement.get();
+    meshBone* newChild = newRoot->getChildren().front();
+    composition.setRootBone(std::move(replacement));
+    EXPECT_EQ(composition.getRootBone(), newRoot);
+    ASSERT_EQ(composition.getBoneMap().size(), 2u);
+    EXPECT_EQ(composition.getBoneMap().at("a"), newRoot);
+    EXPECT_EQ(composition.getBoneMap().at("b"), newChild);
+    EXPECT_EQ(body.getMainBone(), newRoot);
+    EXPECT_EQ(body.getSkinBones(), (std::vector<meshBone*>{newRoot, newChild}));
+
+    newChild->setWorldStartPt(pt(1, 2));
+    newChild->setWorldEndPt(pt(2, 2));
+    composition.updatePoseTransforms();
+    body.skinPoints(out.data(), true, true, true);
+    const std::vector<float> expected{0, 0, 1, 3, 3, 1};  // the point on "b" moves up by 2
+    for (std::size_t i = 0; i < out.size(); ++i)
+        EXPECT_NEAR(out[i], expected[i], 1e-5f) << i;
+}
+
 // Every test below runs once per skinning path, and is skipped on processors without it.
 class SkinPathTest : public ::testing::TestWithParam<meshSkinPath> {
 protected:
