@@ -35,10 +35,13 @@ D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut) {
 
 D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* pOut, float l, float r, float b, float t,
                                        float zn, float zf) {
+    // The translation in D3DX's own form: it agrees with (l + r) / (l - r) and
+    // (t + b) / (b - t) inside the domain, and with D3DX at its edges (a box of no width or
+    // with an infinite side, and +0 rather than -0 for a symmetric box).
     *pOut = D3DXMATRIX(2.0f / (r - l), 0, 0, 0,    //
                        0, 2.0f / (t - b), 0, 0,    //
                        0, 0, 1.0f / (zf - zn), 0,  //
-                       (l + r) / (l - r), (t + b) / (b - t), zn / (zn - zf), 1);
+                       -1.0f - 2.0f * l / (r - l), 1.0f + 2.0f * t / (b - t), zn / (zn - zf), 1);
     return pOut;
 }
 
@@ -82,8 +85,8 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* pOut, float* pDeterminant, const D3DXM
               a[8] * a[1] * a[6] - a[8] * a[2] * a[5];
 
     const double det = a[0] * inv[0] + a[1] * inv[4] + a[2] * inv[8] + a[3] * inv[12];
+    if (det == 0.0) return nullptr;  // D3DX then leaves the determinant unwritten too
     if (pDeterminant != nullptr) *pDeterminant = static_cast<float>(det);
-    if (det == 0.0) return nullptr;
     for (int i = 0; i < 16; ++i)
         pOut->m[i / 4][i % 4] = static_cast<float>(inv[i] / det);
     return pOut;

@@ -33,12 +33,14 @@ struct D3DXMATRIX : D3DMATRIX {
 D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut);
 
 // pOut = the left-handed off-centre orthographic projection mapping x from l..r
-// and y from b..t to -1..1, and z from zn..zf to 0..1.
+// and y from b..t to -1..1, and z from zn..zf to 0..1. The translation row is
+// formed as D3DX forms it: -1 - 2l / (r - l), 1 + 2t / (b - t), zn / (zn - zf).
 D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* pOut, float l, float r, float b, float t,
                                        float zn, float zf);
 
 // pOut = the inverse of pM; stores the determinant in pDeterminant when given.
-// A singular matrix (determinant 0) returns null and leaves pOut untouched.
+// A singular matrix (determinant 0) returns null and leaves pOut and
+// pDeterminant untouched.
 D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* pOut, float* pDeterminant, const D3DXMATRIX* pM);
 
 // pOut = pM1 x pM2 (pM1 applied first); pOut may alias either input.

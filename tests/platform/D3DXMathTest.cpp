@@ -44,6 +44,35 @@ TEST(D3DXMath, OrthoOffCenterMapsTheBoxToDeviceSpace) {
     EXPECT_EQ(Transform(m, 0, -3, 0).y, 1.0f);
 }
 
+// D3DX forms the translation as _41 = -1 - 2l / (r - l) and _42 = 1 + 2t / (b - t), which
+// differs from (l + r) / (l - r) and (t + b) / (b - t) at the edges of the domain.
+TEST(D3DXMath, OrthoOffCenterTranslationAsD3DXFormsIt) {
+    D3DXMATRIX m;
+    // A symmetric box: 1 - 1 is +0, where (l + r) / (l - r) gives -0.
+    D3DXMatrixOrthoOffCenterLH(&m, -4, 4, -3, 3, -1, 1);
+    EXPECT_EQ(m._41, 0.0f);
+    EXPECT_FALSE(std::signbit(m._41));
+    EXPECT_EQ(m._42, 0.0f);
+    EXPECT_FALSE(std::signbit(m._42));
+    // A box of no width, l = r = 2: _11 = 2 / +0 = +inf and _41 = -1 - 4 / +0 = -inf (not
+    // (2 + 2) / +0 = +inf).
+    D3DXMatrixOrthoOffCenterLH(&m, 2, 2, -1, 1, 0, 1);
+    EXPECT_EQ(m._11, INFINITY);
+    EXPECT_EQ(m._41, -INFINITY);
+    EXPECT_EQ(m._22, 1.0f);
+    EXPECT_EQ(m._42, 0.0f);
+    // An infinite right edge: _11 = 2 / inf = 0 and _41 = -1 - 0 / inf = -1 (not inf / -inf,
+    // NaN).
+    D3DXMatrixOrthoOffCenterLH(&m, 0, INFINITY, -1, 1, 0, 1);
+    EXPECT_EQ(m._11, 0.0f);
+    EXPECT_EQ(m._41, -1.0f);
+    // A bottom at minus infinity: _22 = 2 / inf = 0 and _42 = 1 + 2 / -inf = 1 (not
+    // -inf / -inf, NaN).
+    D3DXMatrixOrthoOffCenterLH(&m, -1, 1, -INFINITY, 1, 0, 1);
+    EXPECT_EQ(m._22, 0.0f);
+    EXPECT_EQ(m._42, 1.0f);
+}
+
 TEST(D3DXMath, ProductsApplyTheLeftMatrixFirst) {
     D3DXMATRIX translate, scale, product;
     D3DXMatrixTranslation(&translate, 1, 2, 3);
@@ -96,7 +125,7 @@ TEST(D3DXMath, InverseUndoesAndReportsTheDeterminant) {
     EXPECT_EQ(device.y, 0.5f);
 }
 
-TEST(D3DXMath, SingularInverseReturnsNullAndLeavesTheOutputAlone) {
+TEST(D3DXMath, SingularInverseReturnsNullAndLeavesOutputAndDeterminantAlone) {
     D3DXMATRIX flat;
     D3DXMatrixScaling(&flat, 1, 0, 1);
     D3DXMATRIX twoEqualRows = Rows({1, 2, 3, 4, 1, 2, 3, 4, 0, 0, 1, 0, 0, 0, 0, 1});
@@ -106,7 +135,7 @@ TEST(D3DXMath, SingularInverseReturnsNullAndLeavesTheOutputAlone) {
         float determinant = 5;
         EXPECT_EQ(D3DXMatrixInverse(&out, &determinant, singular), nullptr);
         EXPECT_EQ(out, before);
-        EXPECT_EQ(determinant, 0.0f);
+        EXPECT_EQ(determinant, 5.0f);  // D3DX stores the determinant only on success
     }
 }
 
