@@ -39,8 +39,8 @@ TEST(JsonDocument, KeepsTextAndResetsOnEveryParse) {
     EXPECT_EQ(document.getRoot().getTag(), JsonTag::Null);
     EXPECT_STREQ(document.getText(), "[1,");
 
-    // The text ends at its first zero byte.
-    EXPECT_EQ(document.parseText(std::string_view("[1]\0]", 5), &end), JsonStatus::Ok);
+    // The text ends at its first zero byte: "[1" is all there is of "[1\0]".
+    EXPECT_EQ(document.parseText(std::string_view("[1\0]", 4), &end), JsonStatus::UnexpectedEnd);
 }
 
 TEST(LoadMobilantJSONData, ReportsFailuresOnStandardOutput) {

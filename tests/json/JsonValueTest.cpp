@@ -12,10 +12,14 @@ using namespace MobilantModule;
 
 namespace {
 
+// The encoding of values made from constants is fixed when the code compiles.
+static_assert(JsonValue().getBits() == 0x7FFF800000000000u);  // null
+static_assert(JsonValue().getTag() == JsonTag::Null);
+static_assert(JsonValue(JsonTag::Object, std::uint64_t{0}).getBits() == 0x7FFA000000000000u);
+static_assert(JsonValue(JsonTag::Bool, std::uint64_t{1}).getBits() == 0x7FF9000000000001u);
+static_assert(JsonValue(1.5).isNumber() && JsonValue(1.5).getNumber() == 1.5);
+
 TEST(JsonValue, BoxesTagAndPayloadInOneWord) {
-    EXPECT_EQ(JsonValue().getBits(), 0x7FFF800000000000u);  // null
-    EXPECT_EQ(JsonValue().getTag(), JsonTag::Null);
-    EXPECT_EQ(JsonValue(JsonTag::Object, std::uint64_t{0}).getBits(), 0x7FFA000000000000u);
     EXPECT_EQ(JsonValue::makeBool(true).getBits(), 0x7FF9000000000001u);
 
     static const char text[] = "abc";

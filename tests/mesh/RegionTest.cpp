@@ -82,8 +82,8 @@ TEST_F(TwoBones, HalfAndHalfBetweenRestAndShiftMovesHalfway) {
 
 TEST_F(TwoBones, OnlyWeightsAboveTheThresholdCount) {
     const float justAbove = 0.0500001f;
-    build({{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}},
-          {{"a", {1, 1, kNaN, kInf, 1e30f}}, {"b", {0.05f, justAbove, 1, 1, 1e30f}}});
+    build({{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}},
+          {{"a", {1, 1, kNaN, kInf, 1e30f, 1e6f}}, {"b", {0.05f, justAbove, 1, 1, 1e30f, 3e6f}}});
     shift("b", 2, 0);
     skin();
     expectPoint(0, 0, 0);                                       // exactly 0.05 is not used
@@ -91,6 +91,12 @@ TEST_F(TwoBones, OnlyWeightsAboveTheThresholdCount) {
     expectPoint(2, 2, 0);                                       // a NaN weight is no weight
     expectPoint(3, 2, 0);                                       // nor is an infinite one
     expectPoint(4, 1, 0);                                       // huge weights blend as equal
+    expectPoint(5, 1.5f, 0);  // and unequal ones in their ratio: 3e6 / (1e6 + 3e6) of 2
+    // Scaled by 2^-22, which brings 3e6 below 1 and keeps the ratio exactly.
+    const auto scaled = region->pointInfluences(5);
+    ASSERT_EQ(scaled.size(), 2u);
+    EXPECT_EQ(scaled[0].second, 0.2384185791015625f);  // 1e6 / 4194304
+    EXPECT_EQ(scaled[1].second, 0.7152557373046875f);  // 3e6 / 4194304
     ASSERT_EQ(region->pointInfluences(1).size(), 2u);
     EXPECT_EQ(region->pointInfluences(1)[1].first, &bone("b"));
     EXPECT_EQ(region->pointInfluences(1)[1].second, justAbove);
@@ -177,7 +183,9 @@ TEST_F(TwoBones, UvWarpAndRestore) {
 }
 
 TEST(RegionTest, RangesAndDefaults) {
-    std::vector<float> rest(30, 0.0f), uvs(20, 0.25f);
+    std::vector<float> rest(30), uvs(20, 0.25f);
+    for (std::size_t j = 0; j < rest.size(); ++j)
+        rest[j] = 0.5f * static_cast<float>(j) + 1.0f;  // every coordinate its own value
     std::vector<std::uint32_t> indices(12, 0);
     meshRenderRegion region(indices.data(), rest.data(), uvs.data(), 2, 5, 3, 8);
     EXPECT_EQ(region.numPoints(), 4);
@@ -193,8 +201,11 @@ TEST(RegionTest, RangesAndDefaults) {
     // Skinned before any table exists: every point stays at rest.
     std::vector<float> out(12, -7.0f);
     region.skinPoints(out.data(), true, true, true);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(out[3 * i + 2], 1.0f);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(out[3 * i], rest[3 * (2 + i)]) << i;
+        EXPECT_EQ(out[3 * i + 1], rest[3 * (2 + i) + 1]) << i;
+        EXPECT_EQ(out[3 * i + 2], 1.0f) << i;
+    }
 
     meshRenderRegion reversed(nullptr, rest.data(), uvs.data(), 5, 2, 2147483647, -2147483647 - 1);
     EXPECT_EQ(reversed.numPoints(), 0);

@@ -347,9 +347,16 @@ TEST(MobilantManager, RegisteringReplacesAClipByNameAndSharesIt) {
     PlayerRig rig;
     MobilantManager& manager = *rig.manager;
     auto clip = std::make_shared<MobilantAnimation>(rig.document, "late");
-    manager.RestartBlendTime("late");
     manager.AdvanceBlendTimes(1.0f);  // no auto blend names: nothing moves
     EXPECT_EQ(manager.BlendTime("late"), 4.0f);
+    // An auto blend moves the clip's blend time; restarting puts it back at the start.
+    play(manager, "late", 4.0f);
+    manager.SetAutoBlend(true);
+    manager.Advance(0.1f);  // 3 frames
+    EXPECT_EQ(manager.BlendTime("late"), 7.0f);
+    manager.RestartBlendTime("late");
+    EXPECT_EQ(manager.BlendTime("late"), 4.0f);
+    manager.SetAutoBlend(false);
 
     manager.RegisterClip(clip);
     manager.RegisterClip(nullptr);

@@ -60,10 +60,9 @@ std::string narrowFileName(const std::filesystem::path& name) {
 
 // Every address a program can hold fits the 47-bit payload: all 32 bits on Windows (above
 // 2 GB too, for a large-address-aware host), the user half of the address space on x86-64.
-TEST(JsonValuePortability, PayloadHoldsEveryUserAddress) {
-    EXPECT_EQ(sizeof(JsonValue), 8u);
-    EXPECT_EQ(alignof(JsonValue), 8u);
+static_assert(sizeof(JsonValue) == 8 && alignof(JsonValue) == 8, "one aligned word on every target");
 
+TEST(JsonValuePortability, PayloadHoldsEveryUserAddress) {
     const int onStack = 0;
     static const int inImage = 0;
     const auto onHeap = std::make_unique<int>(0);
