@@ -37,6 +37,17 @@ void countedFree(void* p) {
     std::free(p);
 }
 
+// The over-aligned forms (the skinning tables' 64-byte arrays): glibc's aligned_alloc storage is
+// measured and freed like malloc's.
+void* countedAllocateAligned(std::size_t size, std::align_val_t alignment) {
+    const auto align = static_cast<std::size_t>(alignment);
+    const std::size_t rounded = (size + align - 1) / align * align;
+    void* p = std::aligned_alloc(align, rounded != 0 ? rounded : align);
+    if (p == nullptr) throw std::bad_alloc();
+    liveBytes += malloc_usable_size(p);
+    return p;
+}
+
 }  // namespace
 
 void* operator new(std::size_t size) {
@@ -55,6 +66,24 @@ void operator delete(void* p, std::size_t) noexcept {
     countedFree(p);
 }
 void operator delete[](void* p, std::size_t) noexcept {
+    countedFree(p);
+}
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    return countedAllocateAligned(size, alignment);
+}
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+    return countedAllocateAligned(size, alignment);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    countedFree(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    countedFree(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    countedFree(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
     countedFree(p);
 }
 
