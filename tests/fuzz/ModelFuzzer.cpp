@@ -1,15 +1,19 @@
 // Takes any bytes as a model file: parses and validates them, builds the model and every clip
-// of it, and poses each clip at a few times, in range and far out of it, through the caches
-// and the composition as the animation manager does. Then it plays the clips with an animation
-// manager, driven by the bytes after the JSON text (the parser stops at the end of the root
-// value): selecting, blending, setting times and advancing by any float, NaN and infinities
-// included. A refused document still gets a manager, on the empty model, with whatever clips
-// its "animation" member holds.
+// of it (refused ones too), and poses each clip at a few times, in range and far out of it,
+// through the animation manager. Then it plays the clips with an animation manager, driven by
+// the bytes after the JSON text (the parser stops at the end of the root value): loading clips
+// from the document by name, selecting, blending, setting times and advancing by any float,
+// NaN and infinities included. A refused document still gets a manager, on the empty model,
+// with whatever clips its "animation" member holds.
 //
 // Besides the sanitizers' checks it asserts the loader's contracts (a refused document builds
-// the empty model, a built one holds the arrays it reports, a built clip has one slot per frame
-// of its range in every cache) and the manager's: every posed point is finite, every stored
-// time is finite and the blend factor stays within 0..1.
+// the empty model, a built one holds the arrays it reports; a clip is refused exactly when its
+// check fails, and then holds no frames; a built clip has one slot per frame of its range in
+// every cache) and the manager's: every posed point is finite, every stored time is finite and
+// the blend factor stays within 0..1.
+//
+// Refusals show message boxes and write lines on standard output: run it with
+// -close_fd_mask=3 to keep them out of the log.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -22,9 +26,9 @@
 #include <string_view>
 #include <vector>
 
-#include "../models/ModelPose.h"
 #include "JsonDocument.h"
 #include "JsonLookup.h"
+#include "MessageBoxes.h"
 #include "Mobilant.h"
 #include "MobilantAnimation.h"
 #include "MobilantManager.h"
@@ -47,9 +51,15 @@ void checkFinite(const float* points, std::size_t count) {
         check(std::isfinite(points[i]));
 }
 
-// Poses like the animation manager and checks that every render point is finite.
-void poseAndCheck(Mobilant& model, MobilantAnimation& clip, float t) {
-    poseLikeTheManager(model, clip, t);
+// Clips whose caches would hold more than this are checked but not built: the budget allows
+// 256 MiB, which would make the fuzzer crawl.
+constexpr std::uint64_t kLargestBuiltClip = std::uint64_t{8} << 20;
+
+// Poses `model` with clip `name` at time t through the manager, as the game does, and checks
+// that every render point is finite.
+void poseAndCheck(MobilantManager& manager, Mobilant& model, const std::string& name, float t) {
+    manager.ApplyClipSwitches(name);
+    check(manager.PoseMobilant(name, model.RenderPoints(), t));
     checkFinite(model.RenderPoints(), 3 * static_cast<std::size_t>(model.PointCount()));
 }
 
@@ -103,9 +113,11 @@ void checkManager(const MobilantManager& manager, const Mobilant& model) {
 }
 
 // Plays `clips` on `model` as the script says: a warm-up that every input gets, then one
-// operation per script step.
-void playScript(Mobilant& model, const std::vector<std::shared_ptr<MobilantAnimation>>& clips,
-                std::string_view scriptBytes) {
+// operation per script step. `fileNames` are clip names of `document` that the script may load
+// again.
+void playScript(Mobilant& model, const JsonDocument& document,
+                const std::vector<std::shared_ptr<MobilantAnimation>>& clips,
+                const std::vector<std::string>& fileNames, std::string_view scriptBytes) {
     MobilantManager manager(&model);
     std::vector<std::string> names;
     for (const auto& clip : clips) {
@@ -125,7 +137,7 @@ void playScript(Mobilant& model, const std::vector<std::shared_ptr<MobilantAnima
 
     Script script(scriptBytes);
     for (int step = 0; step < 512 && !script.done(); ++step) {
-        switch (script.byte() % 16) {
+        switch (script.byte() % 17) {
             case 0:
                 manager.SelectClip(script.name(names), script.flag());
                 break;
@@ -184,27 +196,66 @@ void playScript(Mobilant& model, const std::vector<std::shared_ptr<MobilantAnima
             case 15:
                 if (!clips.empty()) manager.RegisterClip(clips[script.byte() % clips.size()]);
                 break;
+            case 16: {
+                // A clip of the file built again (refused, it holds no frames), or one it lacks.
+                const std::string name(script.name(fileNames));
+                manager.LoadClip(document, name);
+                const MobilantAnimation& loaded = *manager.Clips().at(name);
+                check(loaded.LoadCheck().Ok() || loaded.BoneCaches().frameCount() == 0);
+                if (std::find(names.begin(), names.end(), name) == names.end())
+                    names.push_back(name);
+                break;
+            }
         }
         checkManager(manager, model);
     }
 }
 
-// The clips of `root`'s "animation" member that pass their check, built.
+// The clips named `names` in `root`'s "animation" member, built whether their check passes or
+// not (a refused clip shows its message box and holds no frames), but for those too large to
+// build quickly. `built` receives the names of the clips built.
 std::vector<std::shared_ptr<MobilantAnimation>> buildClips(JsonValue root,
-                                                           const std::vector<std::string>& names) {
+                                                           const std::vector<std::string>& names,
+                                                           std::vector<std::string>& built) {
     std::vector<std::shared_ptr<MobilantAnimation>> clips;
     for (const std::string& name : names) {
-        // A refused clip only shows its message box: constructing it would fill the log.
-        if (!ValidateMobilantClip(root, name).Ok()) continue;
+        ClipCacheSizes sizes;
+        const ModelCheck expected = ValidateMobilantClip(root, name, &sizes);
+        if (expected.Ok() && sizes.Bytes() > kLargestBuiltClip) continue;
+        built.push_back(name);
         clips.push_back(std::make_shared<MobilantAnimation>(root, name));
-        check(clips.back()->LoadCheck().Ok());
+        const MobilantAnimation& clip = *clips.back();
+        check(clip.LoadCheck().error == expected.error);
+        if (!expected.Ok()) {
+            check(clip.StartTime() == 0.0f && clip.EndTime() == 0.0f);
+            check(clip.BoneCaches().frameCount() == 0);
+            check(clip.DisplacementCaches().frameCount() == 0);
+            check(clip.UvWarpCaches().frameCount() == 0);
+            check(clip.OpacityCaches().frameCount() == 0);
+            continue;
+        }
+        const auto slots = static_cast<std::size_t>(clip.BoneCaches().getEndTime() -
+                                                    std::int64_t{clip.BoneCaches().getStartTime()}) +
+                           1;
+        check(clip.StartTime() <= clip.EndTime());
+        check(clip.BoneCaches().frameCount() == slots);
+        check(clip.DisplacementCaches().frameCount() == slots);
+        check(clip.UvWarpCaches().frameCount() == slots);
+        check(clip.OpacityCaches().frameReady().size() == slots);
     }
     return clips;
 }
 
 }  // namespace
 
+// Forgets the message boxes an input showed: the record would otherwise keep what the input
+// allocated, which libFuzzer takes for a leak and answers with a costly leak scan.
+struct ForgetMessageBoxes {
+    ~ForgetMessageBoxes() { ClearShownMessageBoxes(); }
+};
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const ForgetMessageBoxes forget;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     JsonDocument document;
     std::size_t end = 0;
@@ -213,38 +264,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool valid = ValidateMobilantModel(document.getRoot()).Ok();
     Mobilant model(document);
     check(model.Composition() != nullptr);
+    std::vector<std::string> built;
     if (!valid) {
         check(model.PointCount() == 0 && model.IndexCount() == 0);
         check(model.RenderPoints() == nullptr && model.ClipNames().empty());
         check(model.Composition()->getRootBone() == nullptr);
         check(model.Composition()->getRegions().empty());
         const JsonValue animation = memberValue(findMember(document.getRoot(), "animation"));
-        playScript(model, buildClips(document.getRoot(), memberKeys(animation)), script);
+        const auto clips = buildClips(document.getRoot(), memberKeys(animation), built);
+        playScript(model, document, clips, built, script);
         return 0;
     }
     check(model.Composition()->getRootBone() != nullptr);
     for (std::int32_t i = 0; i < model.IndexCount(); ++i)
         check(model.Indices()[i] >= 0 && model.Indices()[i] < model.PointCount());
 
-    const auto clips = buildClips(document.getRoot(), model.ClipNames());
-    for (const auto& clip : clips) {
+    // Every clip posed at times in its range and far out of it; a refused clip poses the bones
+    // where they are. Clips of one name replace each other in the manager, as in a game.
+    const auto clips = buildClips(document.getRoot(), model.ClipNames(), built);
+    MobilantManager poser(&model);
+    for (const auto& clip : clips)
+        poser.RegisterClip(clip);
+    for (const auto& [name, clip] : poser.Clips()) {
         const float start = clip->StartTime();
         const float end = clip->EndTime();
-        check(start <= end);
-        const auto slots =
-            static_cast<std::size_t>(clip->BoneCaches().getEndTime() -
-                                     std::int64_t{clip->BoneCaches().getStartTime()}) +
-            1;
-        check(clip->BoneCaches().frameCount() == slots);
-        check(clip->DisplacementCaches().frameCount() == slots);
-        check(clip->UvWarpCaches().frameCount() == slots);
-        check(clip->OpacityCaches().frameReady().size() == slots);
         const float times[] = {start,        end,        start + 0.5f * (end - start) + 0.25f,
                                start - 1e6f, end + 1e9f, 1e30f,
                                kNaN,         kInf,       -kInf};
         for (const float t : times)
-            poseAndCheck(model, *clip, t);
+            poseAndCheck(poser, model, name, t);
     }
-    playScript(model, clips, script);
+    playScript(model, document, clips, built, script);
     return 0;
 }

@@ -12,7 +12,8 @@
 #include "MessageBoxes.h"
 #include "Mobilant.h"
 #include "MobilantAnimation.h"
-#include "ModelPose.h"
+#include "MobilantManager.h"
+#include "ValidateMobilantClip.h"
 
 using namespace MobilantModule;
 
@@ -34,6 +35,15 @@ Box restBox(const Mobilant& model) {
     return box;
 }
 
+// Poses `manager`'s model with clip `name` at `time` as a game does: the clip selected (its
+// region switches set), played and advanced by nothing.
+void poseWithClip(MobilantManager& manager, const std::string& name, float time) {
+    manager.SelectClip(name, true);
+    manager.SetPlaying(true);
+    manager.SetRunTime(time);
+    manager.Advance(0.0f);
+}
+
 class Samples : public testing::TestWithParam<const char*> {};
 
 // The rest pose of "default" reproduces the rest mesh, and every clip keeps every point of
@@ -52,18 +62,26 @@ TEST_P(Samples, LoadAndPoseEveryClipAtEveryFrame) {
     ClearShownMessageBoxes();
     ASSERT_NE(std::find(model.ClipNames().begin(), model.ClipNames().end(), "default"),
               model.ClipNames().end());
+    MobilantManager manager(&model);
     for (const std::string& name : model.ClipNames()) {
-        MobilantAnimation clip(document, name);
+        manager.LoadClip(document, name);
+        const MobilantAnimation& clip = *manager.Clips().at(name);
         ASSERT_TRUE(clip.LoadCheck().Ok()) << clip.LoadCheck().Line();
+        // What the check counted before building is what the caches hold, but for the names.
+        ClipCacheSizes sizes;
+        ASSERT_TRUE(ValidateMobilantClip(document.getRoot(), name, &sizes).Ok());
+        EXPECT_LE(sizes.Bytes(), clip.MemoryBytes()) << name;
+        EXPECT_LT(clip.MemoryBytes() - sizes.Bytes(), 16384u) << name;
         if (name == "default") {
-            poseLikeTheManager(model, clip, clip.StartTime());
+            poseWithClip(manager, name, clip.StartTime());
             for (std::int32_t i = 0; i < 3 * model.PointCount(); ++i) {
                 const float expected = i % 3 == 2 ? 1.0f : model.RestPoints()[i];
                 ASSERT_NEAR(model.RenderPoints()[i], expected, 1e-5f * size) << i;
             }
         }
         for (float t = clip.StartTime(); t <= clip.EndTime(); t += 1.0f) {
-            poseLikeTheManager(model, clip, t);
+            poseWithClip(manager, name, t);
+            ASSERT_EQ(manager.RunTime(), t);
             for (std::int32_t i = 0; i < model.PointCount(); ++i) {
                 const float* p = model.RenderPoints() + 3 * i;
                 ASSERT_TRUE(std::isfinite(p[0]) && std::isfinite(p[1]) && p[2] == 1.0f)
@@ -91,19 +109,19 @@ TEST(StressSample, ClipsTakeLessThanTheirFile) {
     auto document = std::make_unique<JsonDocument>();
     ASSERT_TRUE(LoadMobilantModel(path.c_str(), *document).Ok());
     Mobilant model(*document);
-    std::vector<std::unique_ptr<MobilantAnimation>> clips;
+    MobilantManager manager(&model);
     std::size_t clipBytes = 0;
     for (const std::string& name : model.ClipNames()) {
-        clips.push_back(std::make_unique<MobilantAnimation>(*document, name));
-        ASSERT_TRUE(clips.back()->LoadCheck().Ok());
-        clipBytes += clips.back()->MemoryBytes();
+        manager.LoadClip(*document, name);
+        ASSERT_TRUE(manager.Clips().at(name)->LoadCheck().Ok());
+        clipBytes += manager.Clips().at(name)->MemoryBytes();
     }
     document.reset();  // nothing refers into it
     const auto fileBytes = std::filesystem::file_size(path);
     EXPECT_LT(clipBytes, fileBytes);
-    for (const auto& clip : clips) {
-        poseLikeTheManager(model, *clip, clip->StartTime() + 0.5f);
-        poseLikeTheManager(model, *clip, clip->EndTime());
+    for (const auto& [name, clip] : manager.Clips()) {
+        poseWithClip(manager, name, clip->StartTime() + 0.5f);
+        poseWithClip(manager, name, clip->EndTime());
     }
     for (std::int32_t i = 0; i < 3 * model.PointCount(); ++i)
         ASSERT_TRUE(std::isfinite(model.RenderPoints()[i]));
