@@ -7,4 +7,4 @@
 // and returns the exit status: 0 done, 1 the model file is refused (not JSON, or not a model
 // this system loads), 2 bad arguments or a file that cannot be read or written. What the
 // command prints goes to `out` and `err`; an SVG goes to its file.
-int runModelReport(const std::vector<std::string>& args, std::string& out, std::string& err);
+int runInspector(const std::vector<std::string>& args, std::string& out, std::string& err);

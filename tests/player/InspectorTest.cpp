@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ModelReport.h"
+#include "Inspector.h"
 #include "PlayerModel.h"
 
 namespace {
@@ -34,7 +34,7 @@ struct Outcome {
 
 Outcome inspect(const std::vector<std::string>& args) {
     Outcome run;
-    run.status = runModelReport(args, run.out, run.err);
+    run.status = runInspector(args, run.out, run.err);
     return run;
 }
 
@@ -74,7 +74,7 @@ std::size_t count(const std::string& text, const std::string& part) {
     return found;
 }
 
-TEST(ModelReport, SummarisesTheModel) {
+TEST(Inspector, SummarisesTheModel) {
     const Outcome run = inspect({kTiny});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -98,7 +98,7 @@ TEST(ModelReport, SummarisesTheModel) {
 // hand's post displacements (0, 0.5). Points on root alone stay, points on mid alone turn,
 // points half on root and half on mid turn by half as much (45 degrees), points on tip alone
 // move and are displaced.
-TEST(ModelReport, DumpsThePosedPoints) {
+TEST(Inspector, DumpsThePosedPoints) {
     const Outcome run = inspect({kTiny, "--dump", "bend", "10"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto points = parsePoints(run.out);
@@ -120,7 +120,7 @@ TEST(ModelReport, DumpsThePosedPoints) {
 
 // From "bend" to "default" by 0.5 for two frames: the factor reaches 1, so the points are
 // "default"'s, which poses the rest mesh.
-TEST(ModelReport, DumpsABlend) {
+TEST(Inspector, DumpsABlend) {
     const Outcome run = inspect({kTiny, "--blend", "bend", "default", "0.5", "2"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto points = parsePoints(run.out);
@@ -133,7 +133,7 @@ TEST(ModelReport, DumpsABlend) {
     }
 }
 
-TEST(ModelReport, WritesAnAnimatedSvgAndStills) {
+TEST(Inspector, WritesAnAnimatedSvgAndStills) {
     const std::string path = scratch() + "bend.svg";
     const Outcome run = inspect({kTiny, "--svg", path, "--clip", "bend"});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -160,7 +160,7 @@ TEST(ModelReport, WritesAnAnimatedSvgAndStills) {
     EXPECT_TRUE(contains(still, "<path class=\"b\" d=\"M-1 0l1 0M0 0l1 0M1 0l0-1\""));
 }
 
-TEST(ModelReport, RefusesBadModelsAndRequests) {
+TEST(Inspector, RefusesBadModelsAndRequests) {
     const struct {
         std::vector<std::string> args;
         int status;
@@ -196,7 +196,7 @@ TEST(ModelReport, RefusesBadModelsAndRequests) {
 }
 
 // The game refuses a broken clip and plays the rest; the inspector names every broken clip.
-TEST(ModelReport, NamesEveryRefusedClip) {
+TEST(Inspector, NamesEveryRefusedClip) {
     std::string text = kPlayerModel;
     text.replace(text.find("[10, 0], \"end_pt\""), 7, "[10, 0, \"x\"]");
     text.replace(text.find("[4, 4], \"end_pt\""), 6, "\"four\"");

@@ -1,4 +1,4 @@
-#include "ModelReport.h"
+#include "Inspector.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -6,13 +6,13 @@
 #include <string_view>
 
 #include "ClipSvg.h"
+#include "InspectOptions.h"
 #include "JsonDocument.h"
 #include "JsonLookup.h"
 #include "Mobilant.h"
 #include "MobilantManager.h"
 #include "ModelSummary.h"
 #include "ReadWholeFile.h"
-#include "ReportOptions.h"
 #include "ValidateMobilantClip.h"
 #include "ValidateMobilantModel.h"
 
@@ -93,11 +93,11 @@ bool writeFile(const std::string& fileName, const std::string& text) {
 
 }  // namespace
 
-int runModelReport(const std::vector<std::string>& args, std::string& out, std::string& err) {
-    ReportOptions options;
+int runInspector(const std::vector<std::string>& args, std::string& out, std::string& err) {
+    InspectOptions options;
     std::string error;
-    if (!parseReportOptions(args, options, error)) {
-        err += "mobilant-inspect: " + error + "\n" + reportUsage();
+    if (!parseInspectOptions(args, options, error)) {
+        err += "mobilant-inspect: " + error + "\n" + inspectUsage();
         return kBadRequest;
     }
     const std::string& fileName = options.modelFile;
@@ -126,17 +126,17 @@ int runModelReport(const std::vector<std::string>& args, std::string& out, std::
         if (!name->empty() && !knowsClip(manager, *name, err)) return kBadRequest;
     }
     switch (options.mode) {
-        case ReportOptions::Mode::Summary:
+        case InspectOptions::Mode::Summary:
             out += modelSummary(fileName, model, manager);
             break;
-        case ReportOptions::Mode::Dump:
+        case InspectOptions::Mode::Dump:
             manager.SelectClip(options.dumpClip, false);
             manager.SetPlaying(true);
             manager.SetRunTime(options.dumpTime);
             manager.Advance(0.0f);
             appendPoints(out, model);
             break;
-        case ReportOptions::Mode::Blend:
+        case InspectOptions::Mode::Blend:
             manager.SelectClip(options.blendFrom, false);
             manager.SetPlaying(true);
             manager.SetAutoBlend(true);
@@ -154,7 +154,7 @@ int runModelReport(const std::vector<std::string>& args, std::string& out, std::
             err += "mobilant-inspect: cannot write " + options.svgFile + "\n";
             return kBadRequest;
         }
-        std::string& note = options.mode == ReportOptions::Mode::Summary ? out : err;
+        std::string& note = options.mode == InspectOptions::Mode::Summary ? out : err;
         note += "\nwrote " + options.svgFile + ": clip \"" + options.svgClip + "\", " +
                 std::to_string(svg.frames) + (svg.frames == 1 ? " frame" : " frames") +
                 (svg.frames > 1 ? " at 30 frames per second" : "") + ", " +

@@ -6,7 +6,7 @@
 #include <vector>
 
 // What mobilant-inspect was asked to do.
-struct ReportOptions {
+struct InspectOptions {
     enum class Mode { Summary, Dump, Blend };
 
     std::string modelFile;
@@ -26,9 +26,9 @@ struct ReportOptions {
 };
 
 // The usage text, ending with a line end.
-const char* reportUsage();
+const char* inspectUsage();
 
 // Reads the arguments after the program name into `options`. False, with `error` saying why,
 // for arguments that do not make one request.
-bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options,
-                        std::string& error);
+bool parseInspectOptions(const std::vector<std::string>& args, InspectOptions& options,
+                         std::string& error);

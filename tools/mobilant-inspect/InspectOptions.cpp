@@ -1,4 +1,4 @@
-#include "ReportOptions.h"
+#include "InspectOptions.h"
 
 #include <cerrno>
 #include <cmath>
@@ -32,7 +32,7 @@ bool readCount(const std::string& text, std::int64_t& value) {
 
 }  // namespace
 
-const char* reportUsage() {
+const char* inspectUsage() {
     return "usage: mobilant-inspect MODEL.json [options]\n"
            "  (no option)                  check the model and print a summary\n"
            "  --dump CLIP TIME             print the points posed by CLIP at TIME (frames)\n"
@@ -43,9 +43,9 @@ const char* reportUsage() {
            "exit status: 0 done, 1 the model is refused, 2 bad arguments or unreadable file\n";
 }
 
-bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options,
-                        std::string& error) {
-    options = ReportOptions();
+bool parseInspectOptions(const std::vector<std::string>& args, InspectOptions& options,
+                         std::string& error) {
+    options = InspectOptions();
     bool haveTime = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -55,14 +55,14 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
             return false;
         };
         if (arg == "--dump" || arg == "--blend") {
-            if (options.mode != ReportOptions::Mode::Summary) {
+            if (options.mode != InspectOptions::Mode::Summary) {
                 error = "give one of --dump and --blend";
                 return false;
             }
         }
         if (arg == "--dump") {
             if (!needs(2)) return false;
-            options.mode = ReportOptions::Mode::Dump;
+            options.mode = InspectOptions::Mode::Dump;
             options.dumpClip = args[++i];
             if (!readFloat(args[++i], options.dumpTime)) {
                 error = "--dump TIME is not a finite number: " + args[i];
@@ -70,7 +70,7 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
             }
         } else if (arg == "--blend") {
             if (!needs(4)) return false;
-            options.mode = ReportOptions::Mode::Blend;
+            options.mode = InspectOptions::Mode::Blend;
             options.blendFrom = args[++i];
             options.blendTo = args[++i];
             if (!readFloat(args[++i], options.blendStep)) {
