@@ -158,8 +158,8 @@ ModelCheck ValidateMobilantClip(JsonValue root, std::string_view clipName,
     }
 
     // Every cache has a slot per frame of the bones' range. Bones, displacements and opacities
-    // fill every slot, a filled one holding at most as much as the larger keyed frame around
-    // it; UV warps hold only their keyed frames.
+    // fill every slot, none holding more entries or pairs than the fullest keyed frame; UV
+    // warps hold only their keyed frames.
     ClipCacheSizes counted;
     counted.slots = static_cast<std::uint64_t>(boneStats.last - boneStats.first + 1);
     counted.boneEntries = counted.slots * static_cast<std::uint64_t>(boneStats.mostEntries);

@@ -54,6 +54,8 @@ void checkFinite(const float* points, std::size_t count) {
 // Clips whose caches would hold more than this are checked but not built: the budget allows
 // 256 MiB, which would make the fuzzer crawl.
 constexpr std::uint64_t kLargestBuiltClip = std::uint64_t{8} << 20;
+// LoadClip steps a script may take.
+constexpr int kMostLoadsPerScript = 4;
 
 // Poses `model` with clip `name` at time t through the manager, as the game does, and checks
 // that every render point is finite.
@@ -136,6 +138,7 @@ void playScript(Mobilant& model, const JsonDocument& document,
     }
 
     Script script(scriptBytes);
+    int loads = 0;
     for (int step = 0; step < 512 && !script.done(); ++step) {
         switch (script.byte() % 17) {
             case 0:
@@ -198,6 +201,8 @@ void playScript(Mobilant& model, const JsonDocument& document,
                 break;
             case 16: {
                 // A clip of the file built again (refused, it holds no frames), or one it lacks.
+                // A few times per input: building is what buildClips already did to every clip.
+                if (++loads > kMostLoadsPerScript) break;
                 const std::string name(script.name(fileNames));
                 manager.LoadClip(document, name);
                 const MobilantAnimation& loaded = *manager.Clips().at(name);
