@@ -66,6 +66,18 @@ void MobilantManager::Advance(float step) {
     }
 }
 
+float MobilantManager::AdvanceClipAlone(std::string_view name, float time, float step) {
+    MobilantAnimation* clip = findClip(name);
+    if (clip == nullptr) return time;
+    SelectClip(clip->Name(), false);
+    SetRunTime(time);
+    const float frames = step * kTimeScale;
+    if (!playing || !std::isfinite(frames)) return runTime;
+    runTime = wrapIntoClip(runTime + frames, *clip);
+    if (model != nullptr) pose(*clip, model->RenderPoints(), runTime);
+    return runTime;
+}
+
 bool MobilantManager::PoseMobilant(std::string_view name, float* target, float time) {
     MobilantAnimation* clip = findClip(name);
     if (clip == nullptr) {

@@ -70,6 +70,14 @@ public:
     // are not, is ignored.
     void Advance(float step);
 
+    // One game frame of clip `name` alone, from its own time `time`, as SelectClip(name, false),
+    // SetRunTime(time) and Advance(step) would pose it with blend mode off, but leaving the blend
+    // state (mode, pair, factor, auto blend, blend times) as it is: the clip becomes active with
+    // its switches applied, and while playing its time moves by step * 30 frames (wrapped) and
+    // the model is posed with it. Returns the run time it leaves. A name not in the table changes
+    // nothing and returns `time`. Lets morphing play several clips, each at its own time.
+    float AdvanceClipAlone(std::string_view name, float time, float step);
+
     // Poses the whole model with clip `name` at `time` and writes the points (x, y, 1 each) into
     // `target`, which holds 3 * PointCount floats. A name not in the table writes
     // "MobilantManager::PoseMobilant() - Animation not found: <name>" to standard output, poses

@@ -242,6 +242,52 @@ TEST(MobilantManager, SwitchingAutoBlendOnRestartsTheActiveClipOnce) {
     EXPECT_NEAR(manager.BlendTime("late"), 7.0f, 1e-5f);
 }
 
+// One clip played alone from its own time while a blend is under way: the clip is posed and
+// becomes active at its new time, and the blend (mode, pair, factor, blend times) is as it was,
+// so the next Advance goes on blending from there.
+TEST(MobilantManager, AdvanceClipAloneLeavesTheBlendAsItWas) {
+    PlayerRig rig;
+    MobilantManager& manager = *rig.manager;
+    play(manager, "slide", 0.0f);
+    manager.SetAutoBlend(true);
+    manager.BlendTo("rise", 0.25f);
+    manager.Advance(0.01f);
+
+    EXPECT_NEAR(manager.AdvanceClipAlone("late", 9.0f, 0.1f), 12.0f, 1e-5f);
+    expectMoved(rig.points(), 12.0f, 12.0f);
+    EXPECT_EQ(manager.ActiveClipName(), "late");
+    EXPECT_NEAR(manager.RunTime(), 12.0f, 1e-5f);
+    EXPECT_TRUE(manager.BlendMode());
+    EXPECT_TRUE(manager.AutoBlend());
+    EXPECT_EQ(manager.BlendFactor(), 0.25f);
+    EXPECT_EQ(manager.BlendPair().second, "rise");
+    EXPECT_NEAR(manager.BlendTime("slide"), 0.3f, 1e-5f);
+    EXPECT_NEAR(manager.BlendTime("rise"), 0.3f, 1e-5f);
+    EXPECT_EQ(manager.BlendTime("late"), 4.0f);
+
+    // Wrapping as Advance does: 19 + 3 > 20 gives the start.
+    EXPECT_EQ(manager.AdvanceClipAlone("late", 19.0f, 0.1f), 4.0f);
+    expectMoved(rig.points(), 4.0f, 4.0f);
+    // Its switches are applied: entry 1 of "flags" turns the second region's UV warp on.
+    manager.AdvanceClipAlone("flags", 0.0f, 0.0f);
+    EXPECT_TRUE(rig.model->Composition()->getRegions()[1]->getUseUvWarp());
+
+    // An unknown clip changes nothing; a stopped manager selects and sets the time but poses
+    // nothing, as SelectClip, SetRunTime and a stopped Advance would.
+    EXPECT_EQ(manager.AdvanceClipAlone("walk", 7.0f, 0.1f), 7.0f);
+    EXPECT_EQ(manager.ActiveClipName(), "flags");
+    manager.SetPlaying(false);
+    EXPECT_EQ(manager.AdvanceClipAlone("slide", 6.0f, 0.1f), 6.0f);
+    EXPECT_EQ(manager.ActiveClipName(), "slide");
+    expectMoved(rig.points(), 0.0f, 0.0f);
+
+    // The blend goes on: one more frame moves its factor and both blend times.
+    manager.SetPlaying(true);
+    manager.Advance(0.01f);
+    EXPECT_EQ(manager.BlendFactor(), 0.5f);
+    EXPECT_NEAR(manager.BlendTime("rise"), 0.6f, 1e-5f);
+}
+
 TEST(MobilantManager, BlendArraysAreMadeOnceAndBlendFactorStaysWithinZeroAndOne) {
     PlayerRig rig;
     MobilantManager& manager = *rig.manager;
