@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 #include <stdexcept>
 
@@ -11,9 +12,12 @@
 #define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
+#include "Base64.h"
+#include "DecodeBase64.h"
 #include "JsonDom.h"
 #include "JsonWriter.h"
 #include "Kinematics.h"
+#include "MetaJson.h"
 #include "ModelChecks.h"
 #include "ModelJson.h"
 #include "Models.h"
@@ -64,6 +68,18 @@ TEST(JsonWriter, NestsAndEscapes) {
     json.endObject();
     json.endObject();
     EXPECT_EQ(json.text(), "{\n  \"a\\\"b\": [1,false,\"x\\\\y\\u000a\"],\n  \"e\": {}\n}\n");
+}
+
+TEST(Base64, EncodesTheRfc4648Vectors) {
+    const std::pair<const char*, const char*> vectors[] = {
+        {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},          {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
+    };
+    for (const auto& [bytes, text] : vectors) {
+        const std::string_view b(bytes);
+        EXPECT_EQ(encodeBase64(std::vector<std::uint8_t>(b.begin(), b.end())), text) << bytes;
+    }
+    EXPECT_EQ(encodeBase64({0xFB, 0xFF, 0xBF}), "+/+/");
 }
 
 // At rest angles forward kinematics must give the rest points bit for bit, so
@@ -135,7 +151,9 @@ TEST(CharacterSample, HasWhatAPlayableSampleNeeds) {
     EXPECT_GE(character["skeleton"].size(), 12u);
     EXPECT_GE(character["mesh"]["points"].size(), 2000u);
     const JsonDom& clips = character["animation"];
-    for (const char* name : {"default", "walk", "wave", "jump"})
+    ASSERT_EQ(clips.size(), 9u);
+    for (const char* name : {"default", "walk", "wave", "jump", "lean_centre", "lean_right",
+                             "lean_left", "lean_up", "lean_down"})
         ASSERT_NE(clips.find(name), nullptr) << name;
     EXPECT_NE(character.find("uv_swap_items"), nullptr);
     EXPECT_EQ(character["anchor_points_items"]["AnchorPoints"][0]["anim_clip_name"].text, "walk");
@@ -161,6 +179,129 @@ TEST(CharacterSample, HasWhatAPlayableSampleNeeds) {
         warp = warp || entry["enabled"].boolean;
     EXPECT_TRUE(local && post && warp);
     EXPECT_NE(wave.find("mesh_opacities"), nullptr);
+}
+
+// The leaning clips at frame 0 (no breath): the spine, from (0, 0) to (0.02, 0.5) at rest,
+// turns 10 degrees clockwise to lean right and counter-clockwise to lean left; leaning down
+// lowers the hip by 0.3; the centre clip is the rest pose.
+TEST(CharacterSample, LeaningClipsLeanTheirWay) {
+    const JsonDom character =
+        JsonDom::parse(readFile(MOBILANT_SOURCE_DIR "/samples/character.json"));
+    const JsonDom& clips = character["animation"];
+    const auto at = [&](const char* clip, const char* bone, const char* end) {
+        return point(clips[clip]["bones"]["0"][bone][end]);
+    };
+    const double c = std::cos(std::numbers::pi / 18.0), s = std::sin(std::numbers::pi / 18.0);
+    const std::vector<double> right = at("lean_right", "spine", "end_pt");
+    EXPECT_NEAR(right[0], 0.02 * c + 0.5 * s, 1e-6);  // 0.106520
+    EXPECT_NEAR(right[1], -0.02 * s + 0.5 * c, 1e-6);  // 0.488931
+    const std::vector<double> left = at("lean_left", "spine", "end_pt");
+    EXPECT_NEAR(left[0], 0.02 * c - 0.5 * s, 1e-6);  // -0.067128
+    EXPECT_NEAR(left[1], 0.02 * s + 0.5 * c, 1e-6);  // 0.495877
+    EXPECT_EQ(at("lean_down", "hip", "end_pt"), (std::vector<double>{0, -0.3}));
+    EXPECT_EQ(at("lean_centre", "spine", "end_pt"), (std::vector<double>{0.02, 0.5}));
+    EXPECT_EQ(at("lean_centre", "head", "end_pt"), (std::vector<double>{0.06, 2.3}));
+    // Leaning up raises the near hand above the head.
+    EXPECT_GT(at("lean_up", "hand_front", "end_pt")[1], at("lean_up", "head", "end_pt")[1]);
+    for (const char* clip : {"lean_centre", "lean_right", "lean_left", "lean_up", "lean_down"}) {
+        ASSERT_EQ(clips[clip]["bones"].size(), 4u) << clip;
+        EXPECT_EQ(clips[clip]["bones"].members.back().first, "30") << clip;
+    }
+}
+
+// Byte (x, y) of image `target` (right, left, up, down) of the 33 x 33 grid.
+int weightAt(const std::vector<std::uint8_t>& bytes, int target, int x, int y) {
+    return bytes.at(static_cast<std::size_t>(target) * 33 * 33 + 33 * y + x);
+}
+
+TEST(CharacterMeta, NamesTheSwapsAndTheLeaningClips) {
+    const JsonDom meta =
+        JsonDom::parse(readFile(MOBILANT_SOURCE_DIR "/samples/character.meta.json"));
+    const JsonDom character =
+        JsonDom::parse(readFile(MOBILANT_SOURCE_DIR "/samples/character.json"));
+
+    const JsonDom& swaps = meta["skinSwapList"];
+    ASSERT_EQ(swaps.size(), 3u);
+    const auto items = [&](const char* swap) {
+        std::vector<std::string> names;
+        for (const JsonDom& item : swaps[swap]["swap"]["swap_items"].items)
+            names.push_back(item.text);
+        return names;
+    };
+    EXPECT_EQ(items("full").size(), 13u);
+    EXPECT_EQ(items("no_back_limbs"),
+              (std::vector<std::string>{"shadow", "leg_front_upper", "leg_front_lower",
+                                        "foot_front", "torso", "head", "arm_front_upper",
+                                        "arm_front_lower"}));
+    EXPECT_EQ(items("upper_body"),
+              (std::vector<std::string>{"head", "torso", "arm_front_upper", "arm_front_lower",
+                                        "arm_back_upper", "arm_back_lower"}));
+    for (const std::string& name : items("full"))
+        EXPECT_NE(character["mesh"]["regions"].find(name), nullptr) << name;
+
+    const JsonDom& targets = meta["MorphTargets"];
+    EXPECT_EQ(targets["CenterData"][1].text, "lean_centre");
+    const char* const names[] = {"lean_right", "lean_left", "lean_up", "lean_down"};
+    const std::vector<double> directions[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    ASSERT_EQ(targets["MorphShape"].size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(targets["MorphShape"][i][0].text, names[i]);
+        EXPECT_EQ(targets["MorphShape"][i][1].numbers(), directions[i]);
+        EXPECT_NE(character["animation"].find(names[i]), nullptr);
+    }
+    EXPECT_EQ(meta["MorphRes"].number, 33.0);
+
+    // "meshes" gives each region's index entries.
+    const JsonDom& regions = character["mesh"]["regions"];
+    ASSERT_EQ(meta["meshes"].size(), regions.size());
+    for (std::size_t r = 0; r < regions.size(); ++r) {
+        const JsonDom& region = regions.members[r].second;
+        EXPECT_EQ(meta["meshes"][r]["id"].number, region["id"].number);
+        EXPECT_EQ(meta["meshes"][r]["startIndex"].number, region["start_index"].number);
+        EXPECT_EQ(meta["meshes"][r]["endIndex"].number, region["end_index"].number);
+    }
+    EXPECT_EQ(meta["eventTriggers"]["walk"][0]["event_name"].text, "footstep_front");
+}
+
+// Each target weighs the share of |ox| + |oy| on its side of the centre (16, 16), times 255.
+TEST(CharacterMeta, WeightImagesPointTheirWay) {
+    const JsonDom meta =
+        JsonDom::parse(readFile(MOBILANT_SOURCE_DIR "/samples/character.meta.json"));
+    const std::vector<std::uint8_t> bytes = MobilantModule::DecodeBase64(meta["MorphSpace"].text);
+    ASSERT_EQ(bytes.size(), 4u * 33 * 33);
+    enum { kRight, kLeft, kUp, kDown };
+    struct Case {
+        int x, y;
+        int weights[4];  // right, left, up, down
+    };
+    const Case cases[] = {
+        {16, 16, {0, 0, 0, 0}},      // the centre: the centre clip alone
+        {32, 16, {255, 0, 0, 0}},    // right edge
+        {17, 16, {255, 0, 0, 0}},    // one cell right
+        {0, 16, {0, 255, 0, 0}},     // left edge
+        {16, 0, {0, 0, 255, 0}},     // top: the control point above the base
+        {16, 32, {0, 0, 0, 255}},    // bottom
+        {28, 12, {191, 0, 64, 0}},   // (12, -4): 191.25 and 63.75
+        {24, 8, {128, 0, 128, 0}},   // (8, -8): 127.5 each, rounded up
+        {0, 32, {0, 128, 0, 128}},   // (-16, 16)
+        {11, 19, {0, 159, 0, 96}},   // (-5, 3): 159.375 and 95.625
+    };
+    for (const Case& c : cases) {
+        for (const int target : {kRight, kLeft, kUp, kDown})
+            EXPECT_EQ(weightAt(bytes, target, c.x, c.y), c.weights[target])
+                << "target " << target << " at " << c.x << ", " << c.y;
+    }
+    // Away from the centre the four weights sum to 255, give or take rounding.
+    for (int y = 0; y < 33; ++y) {
+        for (int x = 0; x < 33; ++x) {
+            if (x == 16 && y == 16) continue;
+            int sum = 0;
+            for (int target = 0; target < 4; ++target)
+                sum += weightAt(bytes, target, x, y);
+            EXPECT_GE(sum, 254) << x << ", " << y;
+            EXPECT_LE(sum, 256) << x << ", " << y;
+        }
+    }
 }
 
 // Splits JSON text into tokens; numbers compare within the text's precision so
@@ -199,6 +340,9 @@ TEST(CommittedSamples, MatchTheGeneratorsOutput) {
     expectSameJson(readFile(MOBILANT_SOURCE_DIR "/samples/tiny.json"), generatedModelText("tiny"));
     const GenModel character = makeCharacterModel();
     expectSameJson(readFile(MOBILANT_SOURCE_DIR "/samples/character.json"), modelToJson(character));
+    EXPECT_NO_THROW(checkMeta(character));
+    expectSameJson(readFile(MOBILANT_SOURCE_DIR "/samples/character.meta.json"),
+                   metaToJson(character));
 
     int width = 0, height = 0, channels = 0;
     stbi_uc* pixels =

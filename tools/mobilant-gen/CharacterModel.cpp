@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <numbers>
 #include <string>
@@ -403,15 +405,19 @@ JumpCurves jumpCurves(int frame) {
     return c;
 }
 
+// Knee angle, in degrees, that lowers the hip by `crouch` with the ankle straight below it.
+double crouchKneeDegrees(const GenModel& model, const Rig& rig, double crouch) {
+    const double legLength =
+        length(model.bones[rig.thigh[kFront]].restEnd - model.bones[rig.thigh[kFront]].restStart) +
+        length(model.bones[rig.shin[kFront]].restEnd - model.bones[rig.shin[kFront]].restStart);
+    return std::acos(1.0 - crouch / legLength) * 180.0 / kPi;
+}
+
 Pose jumpPose(const GenModel& model, const Rig& rig, int frame) {
     const JumpCurves c = jumpCurves(frame);
     Pose pose(model.bones.size());
     pose.offsets[rig.hip] = {0.0, c.height - c.crouch};
-    const double legLength =
-        length(model.bones[rig.thigh[kFront]].restEnd - model.bones[rig.thigh[kFront]].restStart) +
-        length(model.bones[rig.shin[kFront]].restEnd - model.bones[rig.shin[kFront]].restStart);
-    // Knee angle that lowers the hip by `crouch` with the ankle straight below it.
-    const double knee = std::acos(1.0 - c.crouch / legLength) * 180.0 / kPi;
+    const double knee = crouchKneeDegrees(model, rig, c.crouch);
     const double crouched = c.crouch / 0.32;
     pose.degrees[rig.spine] = -12.0 * crouched + 4.0 * c.tuck;
     pose.degrees[rig.head] = 6.0 * crouched;
@@ -424,6 +430,87 @@ Pose jumpPose(const GenModel& model, const Rig& rig, int frame) {
         pose.degrees[rig.forearm[side]] = 10.0 * crouched + 20.0 * c.tuck;
     }
     return pose;
+}
+
+// The morph clips: the head and torso leaning towards one side of the control plane, each
+// breathing slowly over 30 frames. Leaning right or left turns the body clockwise or
+// counter-clockwise, with the arms turned back to hang and the head turned back a little; up leans back and looks up with the
+// arms raised; down crouches and bows, looking down.
+enum class Lean { Centre, Right, Left, Up, Down };
+
+Pose leanPose(const GenModel& model, const Rig& rig, Lean lean, int frame) {
+    const double breath = std::sin(2.0 * kPi * (frame % 30) / 30.0);
+    Pose pose(model.bones.size());
+    pose.degrees[rig.chest] = 1.0 * breath;
+    pose.degrees[rig.head] = 1.5 * breath;
+    const auto bendBody = [&](double spine, double chest, double neck, double head) {
+        pose.degrees[rig.spine] += spine;
+        pose.degrees[rig.chest] += chest;
+        pose.degrees[rig.neck] += neck;
+        pose.degrees[rig.head] += head;
+    };
+    switch (lean) {
+        case Lean::Centre:
+            break;
+        case Lean::Right:
+        case Lean::Left: {
+            const double side = lean == Lean::Right ? -1.0 : 1.0;
+            // The head turns back a little, so the face stays nearly level.
+            bendBody(10.0 * side, 8.0 * side, 4.0 * side, -8.0 * side);
+            for (const int arm : {kBack, kFront})
+                pose.degrees[rig.upperArm[arm]] = -18.0 * side;
+            break;
+        }
+        case Lean::Up:
+            bendBody(4.0, 4.0, 6.0, 14.0);
+            pose.degrees[rig.upperArm[kFront]] = 150.0;
+            pose.degrees[rig.upperArm[kBack]] = 140.0;
+            for (const int arm : {kBack, kFront})
+                pose.degrees[rig.forearm[arm]] = 10.0;
+            break;
+        case Lean::Down: {
+            const double crouch = 0.3;
+            const double knee = crouchKneeDegrees(model, rig, crouch);
+            pose.offsets[rig.hip] = {0.0, -crouch};
+            for (const int leg : {kBack, kFront}) {
+                pose.degrees[rig.thigh[leg]] = knee;
+                pose.degrees[rig.shin[leg]] = -2.0 * knee;
+                pose.degrees[rig.foot[leg]] = knee;
+                pose.degrees[rig.upperArm[leg]] = 20.0;
+            }
+            bendBody(-14.0, -6.0, -4.0, -12.0);
+            break;
+        }
+    }
+    return pose;
+}
+
+// The weight images of the four leaning targets (right, left, up, down) over a grid of
+// `res` x `res`, res odd. Grid x grows to the right of the centre and grid y downwards, as the
+// control point moves; at (x, y) with offsets (ox, oy) from the centre each target weighs the
+// share of |ox| + |oy| that lies on its side, so the four weights sum to 1 (255) everywhere but
+// at the centre, where all are 0 and the centre clip alone is drawn. The blend is then a mix of
+// poses whose weights sum to 1, except where the control point lies on the centre's row or
+// column within one cell right of or below it: a whole coordinate is not interpolated, so the
+// centre's zeros are read there and the figure shrinks by up to 1 / (res / 2). A fine grid
+// keeps that small.
+std::vector<std::vector<std::uint8_t>> leanWeightImages(int res) {
+    std::vector<std::vector<std::uint8_t>> images(4);
+    const int half = res / 2;
+    for (int y = 0; y < res; ++y) {
+        for (int x = 0; x < res; ++x) {
+            const int ox = x - half;
+            const int oy = y - half;
+            const double sum = std::abs(ox) + std::abs(oy);
+            const int sides[4] = {std::max(ox, 0), std::max(-ox, 0), std::max(-oy, 0),
+                                  std::max(oy, 0)};
+            for (int target = 0; target < 4; ++target) {
+                const double share = sum > 0.0 ? sides[target] / sum : 0.0;
+                images[target].push_back(static_cast<std::uint8_t>(std::lround(255.0 * share)));
+            }
+        }
+    }
+    return images;
 }
 
 }  // namespace
@@ -569,5 +656,43 @@ GenModel makeCharacterModel() {
         jump.keys.push_back(std::move(key));
     }
     model.clips.push_back(jump);
+
+    const std::pair<const char*, Lean> leans[] = {{"lean_centre", Lean::Centre},
+                                                  {"lean_right", Lean::Right},
+                                                  {"lean_left", Lean::Left},
+                                                  {"lean_up", Lean::Up},
+                                                  {"lean_down", Lean::Down}};
+    for (const auto& [name, lean] : leans) {
+        GenClip clip;
+        clip.name = name;
+        for (int f = 0; f <= 30; f += 10)
+            clip.keys.push_back(makeClipKey(model, f, leanPose(model, rig, lean, f)));
+        model.clips.push_back(std::move(clip));
+    }
+
+    model.hasMeta = true;
+    GenMeta& meta = model.meta;
+    std::vector<std::string> all;
+    for (const GenRegion& region : model.regions)
+        all.push_back(region.name);
+    meta.skinSwaps.push_back({"full", all});
+    std::vector<std::string> front;
+    for (const std::string& name : all) {
+        if (name.find("_back") == std::string::npos) front.push_back(name);
+    }
+    meta.skinSwaps.push_back({"no_back_limbs", front});
+    // Listed out of the model's order, which is the order they are drawn in all the same.
+    meta.skinSwaps.push_back({"upper_body",
+                              {"head", "torso", "arm_front_upper", "arm_front_lower",
+                               "arm_back_upper", "arm_back_lower"}});
+    meta.centreClip = "lean_centre";
+    meta.morphTargets = {{"lean_right", {1.0, 0.0}},
+                         {"lean_left", {-1.0, 0.0}},
+                         {"lean_up", {0.0, 1.0}},
+                         {"lean_down", {0.0, -1.0}}};
+    meta.morphRes = 33;
+    meta.weightImages = leanWeightImages(meta.morphRes);
+    meta.eventTriggers = {{"walk", "footstep_front", 8}, {"walk", "footstep_back", 24},
+                          {"jump", "take_off", 15}, {"jump", "landing", 31}};
     return model;
 }

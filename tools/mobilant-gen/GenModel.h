@@ -76,6 +76,37 @@ struct AnchorPoint {
     std::string clipName;
 };
 
+// A named set of regions drawn together instead of the whole mesh.
+struct SkinSwap {
+    std::string name;
+    std::vector<std::string> regions;  // region names, in any order
+};
+
+// A clip blended in by the control point, with its direction on the control plane.
+struct MorphTarget {
+    std::string clip;
+    Vec2 position;
+};
+
+// A named event at one frame of a clip.
+struct EventTrigger {
+    std::string clip;
+    std::string event;
+    int frame = 0;
+};
+
+// What the model's meta-data file holds.
+struct GenMeta {
+    std::vector<SkinSwap> skinSwaps;
+    std::string centreClip;  // the clip of the control plane's centre; empty for none
+    std::vector<MorphTarget> morphTargets;
+    int morphRes = 0;  // side of each weight image
+    // One image per morph target, morphRes x morphRes bytes, rows top to bottom: byte b
+    // weighs the target's clip b / 255 where the control point falls on it.
+    std::vector<std::vector<std::uint8_t>> weightImages;
+    std::vector<EventTrigger> eventTriggers;
+};
+
 // Straight RGBA8 pixels, rows top to bottom.
 struct RgbaImage {
     int width = 0;
@@ -99,4 +130,6 @@ struct GenModel {
     // When false, a region's "weights" lists only the bones that influence it.
     bool writeEveryBoneWeight = true;
     RgbaImage texture;  // empty when the model has no texture of its own
+    bool hasMeta = false;  // whether the model comes with a meta-data file
+    GenMeta meta;
 };

@@ -10,7 +10,8 @@
 // Three bones, two regions, round numbers: small enough to check by hand.
 GenModel makeTinyModel();
 
-// A textured walking figure with idle, walk, wave and jump clips.
+// A textured walking figure with idle, walk, wave and jump clips, five leaning clips for
+// morphing, and meta data: three skin swaps and the leaning clips as morph targets.
 GenModel makeCharacterModel();
 
 // About 10,000 points, 100 bones and long clips keyed on every frame, for benchmarks.

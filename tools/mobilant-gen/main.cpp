@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "MetaJson.h"
 #include "ModelJson.h"
 #include "Models.h"
 #include "PngFile.h"
@@ -22,8 +23,8 @@ const char* const kUsage =
     "       mobilant-gen --preview MODEL OUT_DIR\n"
     "\n"
     "MODEL is tiny, character, stress or all. Writes OUT_DIR/MODEL.json and, for\n"
-    "a model with a texture (character), OUT_DIR/MODEL.png. The output is the same\n"
-    "on every run.\n"
+    "a model with a texture and meta data (character), OUT_DIR/MODEL.png and\n"
+    "OUT_DIR/MODEL.meta.json. The output is the same on every run.\n"
     "\n"
     "--preview draws OUT_DIR/MODEL-preview.png instead: one row per clip (in the\n"
     "file's order), six frames of the clip per row, skinned in software, with the\n"
@@ -55,6 +56,10 @@ void generate(std::string_view name, const fs::path& outDir) {
     std::printf("%s: %zu points, %zu bones, %zu regions, %zu clips\n", json.string().c_str(),
                 model.points.size(), model.bones.size(), model.regions.size(), model.clips.size());
     if (model.texture.width > 0) writePngFile(outDir / (std::string(name) + ".png"), model.texture);
+    if (model.hasMeta) {
+        checkMeta(model);
+        writeFile(outDir / (std::string(name) + ".meta.json"), metaToJson(model));
+    }
 }
 
 void preview(std::string_view name, const fs::path& outDir) {
