@@ -268,18 +268,21 @@ bool MobilantMetaData::UpdateMorph(MobilantManager& manager, float step) {
     // posing writes its own.
     constexpr float kLargest = std::numeric_limits<float>::max();
     const float* blended = morphAccum.data();
-    for (std::size_t k = 0; k < floats; ++k)
+    for (std::size_t k = 0; k < floats; k += 3) {
         points[k] = std::fabs(blended[k]) <= kLargest ? blended[k] : 0.0f;
+        points[k + 1] = std::fabs(blended[k + 1]) <= kLargest ? blended[k + 1] : 0.0f;
+        points[k + 2] = 0.0f;
+    }
     return true;
 }
 
 void MobilantMetaData::addPose(const float* points, float weight) {
+    // One contiguous run, z included, which the compiler vectorises; the sum's z is dropped
+    // when the blend is written back.
     float* sum = morphAccum.data();
     const std::size_t floats = morphAccum.size();
-    for (std::size_t k = 0; k < floats; k += 3) {
+    for (std::size_t k = 0; k < floats; ++k)
         sum[k] += points[k] * weight;
-        sum[k + 1] += points[k + 1] * weight;
-    }
 }
 
 }  // namespace MobilantModule
