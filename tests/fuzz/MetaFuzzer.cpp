@@ -206,6 +206,13 @@ bool clipsLoaded(const MobilantMetaData& meta, const MobilantManager& manager) {
 
 }  // namespace
 
+// Most of an input's time went to AddressSanitizer recycling its quarantine and recording
+// deep allocation stacks; a smaller quarantine and shorter stacks triple the inputs per second.
+// ASAN_OPTIONS still overrides both.
+extern "C" const char* __asan_default_options() {
+    return "quarantine_size_mb=16:malloc_context_size=4";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     JsonDocument probe;
