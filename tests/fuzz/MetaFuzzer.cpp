@@ -241,7 +241,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (clipsLoaded(meta, manager)) meta.UpdateMorph(manager, 0.01f);
     checkMeta(meta, model);
 
-    for (int step = 0; step < 256 && !script.done(); ++step) {
+    for (int step = 0; step < 128 && !script.done(); ++step) {
         switch (script.byte() % 10) {
             case 0:
                 buildSwap(meta, model, script.name(swapNames));

@@ -184,6 +184,8 @@ TEST(MobilantMetaData, RefusesMorphDataThatCannotBeReadWhole) {
         {"MorphRes negative", text(twoTargets, "-2", eightBytes)},
         {"MorphRes 0.5 truncates to 0", text(twoTargets, "0.5", eightBytes)},
         {"MorphRes above 4096", text(twoTargets, "4097", eightBytes)},
+        {"MorphRes above 4096 without targets",
+         text(R"({"CenterData": [0, "c"], "MorphShape": []})", "4097", "\"\"")},
         {"MorphRes whose square wraps to 0", text(twoTargets, "65536", eightBytes)},
         {"MorphRes huge", text(twoTargets, "1e300", eightBytes)},
         {"MorphRes a string", text(twoTargets, "\"2\"", eightBytes)},
