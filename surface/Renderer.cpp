@@ -1,11 +1,15 @@
 #include "Renderer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "D3DXMath.h"
 #include "D3DXTexture.h"
 #include "Direct3DDevice.h"
+#include "IndexWriter.h"
 #include "MessageBoxes.h"
+#include "MobilantMetaData.h"
+#include "ReadWholeFile.h"
 #include "meshBone.h"
 #include "meshRenderBoneComposition.h"
 
@@ -16,6 +20,7 @@ namespace {
 using MobilantModule::JsonDocument;
 using MobilantModule::Mobilant;
 using MobilantModule::MobilantManager;
+using MobilantModule::MobilantMetaData;
 
 constexpr UINT kPositionStride = 12;
 constexpr UINT kTexcoordStride = 8;
@@ -94,7 +99,7 @@ Renderer::Renderer(const JsonDocument& document)
 Renderer::~Renderer() {
     manager.reset();
     model.reset();
-    // Meta data: destroyed here, after the model, once it exists.
+    metaData.reset();
     ReleaseBuffer(positionBuffer);
     ReleaseBuffer(texcoordBuffer);
     ReleaseBuffer(meshIndexBuffer);
@@ -171,15 +176,19 @@ bool Renderer::Complete() const {
 void Renderer::Update(float step) {
     if (manager == nullptr) return;
 
-    // Meta data: with morphing on and weight images present, the meta data's UpdateMorph poses
-    // the model instead of the manager; when it reports a missing clip, morphOn goes off and the
-    // buffers keep last frame's contents.
-    manager->Advance(step);
+    if (morphOn && metaData != nullptr && !metaData->WeightImages().empty()) {
+        // A clip morphing needs is missing (its box is shown): ordinary posing from next loop
+        // on, and the buffers keep this loop's contents.
+        if (!metaData->UpdateMorph(*manager, step)) {
+            morphOn = false;
+            return;
+        }
+    } else {
+        manager->Advance(step);
+    }
 
     if (metaData != nullptr && skinSwapOn) {
-        // Meta data: BuildSkinSwapIndices(skinSwapName, composition, a writer into workIndices,
-        // count) recomputes the swap list each frame; on success drawIndices := the first count
-        // entries of workIndices, otherwise it keeps its contents.
+        BuildSwapList();
         if (swapIndicesDirty) {
             RebuildSwapIndexBuffer();
             swapIndicesDirty = false;
@@ -189,6 +198,26 @@ void Renderer::Update(float step) {
     Fill(positionBuffer, model->RenderPoints());
     Fill(colourBuffer, model->RenderColours());
     Fill(texcoordBuffer, model->Uvs());
+}
+
+void Renderer::BuildSwapList() {
+    // The writer stores into workIndices and nowhere else, whatever position it is given.
+    auto store = [this](std::int32_t destination, std::int32_t value) {
+        if (destination >= 0 && static_cast<std::size_t>(destination) < workIndices.size())
+            workIndices[static_cast<std::size_t>(destination)] = value;
+    };
+    const MobilantModule::IndexWriter writer(store, static_cast<std::int32_t>(workIndices.size()));
+    std::int32_t count = 0;
+    if (!metaData->BuildSkinSwapIndices(skinSwapName, *model->Composition(), writer, count))
+        return;  // an unknown or refused swap: the list drawn before stays
+    const auto entries = static_cast<std::size_t>(std::max(count, 0));
+    const auto written = workIndices.begin();
+    if (entries == drawIndices.size() &&
+        std::equal(written, written + static_cast<std::ptrdiff_t>(entries), drawIndices.begin()))
+        return;
+    // A list unlike the one the buffer holds (another meta file, a changed swap) goes up anew.
+    drawIndices.assign(written, written + static_cast<std::ptrdiff_t>(entries));
+    swapIndicesDirty = true;
 }
 
 void Renderer::RebuildSwapIndexBuffer() {
@@ -201,11 +230,16 @@ bool Renderer::SwapListInEffect() const {
     return metaData != nullptr && skinSwapOn && !drawIndices.empty();
 }
 
+bool Renderer::SwapListDrawn() const {
+    // Without its index buffer (its creation failed) the model's own list is drawn instead.
+    return SwapListInEffect() && (device == nullptr || swapIndexBuffer.buffer != nullptr);
+}
+
 void Renderer::Draw(const D3DMATRIX* matrix) {
     if (manager == nullptr || textureSlot == nullptr || matrix == nullptr) return;
     if (device == nullptr || device != d3dDevice) return;
 
-    const bool swapList = SwapListInEffect();
+    const bool swapList = SwapListDrawn();
     const std::uint64_t indexCount =
         swapList ? drawIndices.size() : static_cast<std::uint64_t>(model->IndexCount());
     IDirect3DIndexBuffer9* indices = swapList ? swapIndexBuffer.buffer : meshIndexBuffer.buffer;
@@ -317,7 +351,7 @@ const std::array<float, 4>& Renderer::GetBoundingBox() {
 }
 
 int Renderer::HitTestPolygons(float x, float y) const {
-    const bool swapList = SwapListInEffect();
+    const bool swapList = SwapListDrawn();
     const std::int32_t* indices = swapList ? drawIndices.data() : model->Indices();
     const std::size_t count =
         swapList ? drawIndices.size() : static_cast<std::size_t>(model->IndexCount());
@@ -334,10 +368,14 @@ int Renderer::HitTestPolygons(float x, float y) const {
 }
 
 void Renderer::LoadMetaFile(const std::string& fileName) {
-    // Meta data: the file is read whole (a file that cannot be opened reads as empty text) and a
-    // new MobilantMetaData made from it replaces metaData.
-    (void)fileName;
-    workIndices.assign(static_cast<std::size_t>(model->IndexCount()), 0);
+    // A file that cannot be opened reads as empty text: meta data without swaps or morphs.
+    std::string text;
+    if (!MobilantModule::readWholeFile(fileName.c_str(), text)) text.clear();
+    metaData = std::make_unique<MobilantMetaData>(text);
+    const auto indices = static_cast<std::size_t>(model->IndexCount());
+    workIndices.assign(indices, 0);
+    // Room for any list, so that rebuilding one each loop allocates nothing.
+    drawIndices.reserve(indices);
 }
 
 void Renderer::SetSkinSwap(const std::string& name) {
@@ -352,12 +390,13 @@ void Renderer::SetSkinSwap(const std::string& name) {
 
 void Renderer::SetMorphTargetPos(const float* target, const float* base, float radius,
                                  std::uint8_t useZ) {
-    // Meta data: only when metaData holds weight images, PlaceMorphPoint((target x, -target y),
-    // (base x, -base y), radius), y being element 2 of each point when useZ is set, else 1.
-    (void)target;
-    (void)base;
-    (void)radius;
-    (void)useZ;
+    if (target == nullptr || base == nullptr || metaData == nullptr ||
+        metaData->WeightImages().empty()) {
+        return;
+    }
+    // Model space has y up; the control plane's rows run down, so y goes in negated.
+    const std::size_t y = useZ != 0 ? 2 : 1;
+    metaData->PlaceMorphPoint({target[0], -target[y]}, {base[0], -base[y]}, radius);
 }
 
 void Renderer::ReportD3DError(HRESULT result) {

@@ -38,8 +38,12 @@ namespace MobilantRenderer {
 // beyond kMaxBufferBytes is refused as the device would refuse it, with
 // "D3DERR_OUTOFVIDEOMEMORY".
 //
-// Meta data (skin swaps, morph targets) plugs in where `metaData` is used: until a meta file
-// has been loaded every meta step is skipped, as the game does before its first LoadMetaFile.
+// Meta data (skin swaps, morph targets) comes from LoadMetaFile: until a meta file has been
+// loaded every meta step is skipped. While a skin swap is selected the swap's index list is
+// rebuilt every Update and drawn instead of the model's; its index buffer is made anew whenever
+// the list changes (a new selection, a new meta file), and if that fails the model's own list is
+// drawn. With morphing on, the meta data's morph blend poses the model instead of the manager; a
+// clip it misses switches morphing off (its message box shown once per attempt).
 //
 // Update and Draw allocate nothing.
 class Renderer final {
@@ -58,9 +62,11 @@ public:
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
-    // One game loop: the manager advances by `step` and poses the model (or, with morphing on,
-    // the meta data poses it), then the position, colour and texture-coordinate buffers are
-    // refilled from the model in that order.
+    // One game loop: the manager advances by `step` and poses the model (or, with morphing on
+    // and weight images loaded, the meta data's morph blend poses it; when that misses a clip,
+    // morphing goes off and nothing else happens this loop), the selected skin swap's list is
+    // rebuilt, then the position, colour and texture-coordinate buffers are refilled from the
+    // model in that order.
     virtual void Update(float step);
 
     // Draws the posed mesh with projection `matrix` (followed by the mirror when it is on),
@@ -93,14 +99,16 @@ public:
     const std::array<float, 4>& GetBoundingBox();
 
     // 1 when model-space point (x, y) lies strictly inside one of the triangles drawn (the skin
-    // swap's list when one is in effect, else the model's), in either winding, else 0. Points on
+    // swap's list when it is drawn, else the model's), in either winding, else 0. Points on
     // an edge, degenerate triangles, a trailing part of a triangle and triangles with an index
     // outside the points count for nothing.
     int HitTestPolygons(float x, float y) const;
 
-    // Loads the meta data file `fileName` for this model, replacing earlier meta data.
+    // Loads the meta data file `fileName` for this model, replacing earlier meta data; a file
+    // that cannot be read, or is not meta data, gives meta data without swaps or morph targets.
     void LoadMetaFile(const std::string& fileName);
-    // Selects skin swap `name`; an empty name goes back to the whole mesh.
+    // Selects skin swap `name` from the next Update on; an empty name goes back to the whole
+    // mesh. A name the meta data does not know keeps the list drawn before.
     void SetSkinSwap(const std::string& name);
     // Morph-target blending replaces posing while on (and meta data with weight images exists).
     void SetMorphTargetFlg(bool flag) { morphOn = flag; }
@@ -121,6 +129,10 @@ public:
     const MobilantModule::Mobilant& Model() const { return *model; }
     MobilantModule::MobilantManager& Manager() { return *manager; }
     const MobilantModule::MobilantManager& Manager() const { return *manager; }
+    // The meta data; null until a meta file is loaded.
+    const MobilantModule::MobilantMetaData* MetaData() const { return metaData.get(); }
+    // The skin swap's index list as its index buffer holds it (empty: none drawn).
+    const std::vector<std::int32_t>& DrawIndices() const { return drawIndices; }
     IDirect3DTexture9** TextureSlot() const { return textureSlot; }
     bool DebugDraw() const { return debugDraw; }
     bool SkinSwapOn() const { return skinSwapOn; }
@@ -140,8 +152,10 @@ private:
                             const void* source);
     void CreateIndexBuffer(IndexBuffer& target, std::uint64_t entries,
                            const std::int32_t* source);
+    void BuildSwapList();
     void RebuildSwapIndexBuffer();
     bool SwapListInEffect() const;
+    bool SwapListDrawn() const;
     void DrawDebugLines();
 
     template <class Interface>
@@ -166,8 +180,8 @@ private:
     std::vector<std::int32_t> workIndices;
     // The skin swap's index list, as swapIndexBuffer holds it.
     std::vector<std::int32_t> drawIndices;
-    // The model's meta data: null until a meta file is loaded. Owned once meta data exists.
-    MobilantModule::MobilantMetaData* metaData = nullptr;
+    // The model's meta data: null until a meta file is loaded.
+    std::unique_ptr<MobilantModule::MobilantMetaData> metaData;
     std::string skinSwapName;
     bool skinSwapOn = false;
     bool morphOn = false;
