@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocationCounter.h"
 #include "AnimationSurface.h"
 #include "Direct3DDevice.h"
 #include "MessageBoxes.h"
@@ -364,6 +365,57 @@ TEST_F(MetaRendererTest, SetMorphTargetPosPlacesTheControlPoint) {
     renderer.Update(0.01f);
     EXPECT_TRUE(ShownMessageBoxes().empty());
     EXPECT_EQ(renderer.Model().RenderPoints()[2], 1.0f);  // posed by the manager (z 1)
+}
+
+// Through the animation surface, pixels to the right of the base and above it: the control
+// point goes right and up on the grid, whatever the view's scale.
+TEST_F(MetaRendererTest, ControlPointsFromSurfacePixels) {
+    LoadMobilantPool(0, wideSamplePath("character.json").c_str());
+    AnimationSurface surface;
+    surface.SetSurfaceSize(128, 256);
+    surface.SetMobilantData(0);
+    surface.UpdateViewMatrix(-1.6f, 1.6f, -2.9f, 3.5f);
+    surface.LoadMetaFile(wideSamplePath("character.meta.json").c_str());
+    const MobilantModule::MobilantMetaData& meta = *surface.GetRenderer()->MetaData();
+    surface.setMorphTargetPos(64, 128, 84, 128);  // 20 pixels right: 0.5 model units
+    EXPECT_NEAR(meta.MorphPoint().x, 24.0f, 1e-3f);
+    EXPECT_NEAR(meta.MorphPoint().y, 16.0f, 1e-3f);
+    surface.setMorphTargetPos(64, 128, 64, 0);  // far above: cut to the top row
+    EXPECT_NEAR(meta.MorphPoint().x, 16.0f, 1e-3f);
+    EXPECT_NEAR(meta.MorphPoint().y, 0.0f, 1e-3f);
+}
+
+// A game loop with a skin swap selected and morphing on allocates nothing once running.
+TEST_F(MetaRendererTest, SwappedAndMorphingLoopsAllocateNothing) {
+    if (!allocationsCounted()) GTEST_SKIP() << "allocations are not counted in sanitizer builds";
+    LoadMobilantPool(0, wideSamplePath("character.json").c_str());
+    LoadTexturePool(0, wideSamplePath("character.png").c_str());
+    AnimationSurface surface;
+    surface.SetSurfaceSize(64, 64);
+    surface.SetMobilantData(0);
+    surface.SetTexture(0);
+    for (const wchar_t* clip :
+         {L"lean_centre", L"lean_right", L"lean_left", L"lean_up", L"lean_down"})
+        surface.InitAnimation(clip);
+    surface.LoadMetaFile(wideSamplePath("character.meta.json").c_str());
+    surface.SetSkinSwap(L"upper_body");
+    surface.setMorphTargetFlg(1);
+    surface.setMorphTargetPos(32, 32, 40, 20);
+    device->SetCallLogging(false);
+    device->BeginScene();
+    surface.Handle();
+    surface.Display();
+    ASSERT_TRUE(surface.GetRenderer()->MorphOn());
+    const std::size_t before = allocationCount();
+    for (int frame = 0; frame < 100; ++frame) {
+        surface.setMorphTargetPos(32, 32, 32 + frame % 20, 20);
+        surface.Handle();
+        surface.Display();
+        surface.HitTestPolygons(32, 32);
+    }
+    EXPECT_EQ(allocationCount(), before);
+    device->EndScene();
+    EXPECT_TRUE(ShownMessageBoxes().empty());
 }
 
 #endif  // !_WIN32
