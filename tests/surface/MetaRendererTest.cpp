@@ -28,6 +28,8 @@ namespace {
 
 using MobilantRenderer::Renderer;
 
+#if !defined(_WIN32)  // the call log is the software device's
+
 // Three unit squares side by side, each a region of its own with four points and two
 // triangles, in this model order: "left" (x 0..1, points 0..3), "middle" (1..2, points 4..7),
 // "right" (2..3, points 8..11). With `overlapping`, "right" claims index entries 6..17, over
@@ -79,8 +81,6 @@ std::string swapFile(const std::vector<std::pair<std::string, std::vector<std::s
 std::string narrowName(const TempFile& file) {
     return file.path.string();
 }
-
-#if !defined(_WIN32)  // the call log is the software device's
 
 class MetaRendererTest : public ::testing::Test {
 protected:
