@@ -140,9 +140,7 @@ bool MobilantMetaData::BuildSkinSwapIndices(std::string_view swapName,
     for (const auto& region : composition.getRegions()) {
         if (names.find(region->getName()) == names.end()) continue;
         const std::int32_t entries = region->numIndices();
-        const std::uint32_t* indices = region->getIndices();
-        for (std::int32_t j = 0; j < entries; ++j)
-            writer(written + j, static_cast<std::int32_t>(indices[j]));
+        if (entries > 0) writer(written, region->getIndices(), entries);
         written += entries;
     }
     count = written;

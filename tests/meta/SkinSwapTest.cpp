@@ -115,6 +115,25 @@ TEST(IndexWriter, DropsDestinationsOutsideItsList) {
     EXPECT_EQ(negative.Capacity(), 0);
     negative(0, 1);
     EXPECT_EQ(list.calls, 2);
+
+    // A run is cut to the list the same way, entry by entry.
+    ScratchList four(4);
+    const IndexWriter runs(four, 4);
+    const std::uint32_t values[] = {10, 11, 12, 13, 14, 15};
+    runs(-2, values, 6);
+    EXPECT_EQ(four.entries, (std::vector<std::int32_t>{12, 13, 14, 15}));
+    runs(3, values, 3);
+    EXPECT_EQ(four.entries, (std::vector<std::int32_t>{12, 13, 14, 10}));
+    runs(-1, values, 6);  // cut at both ends
+    EXPECT_EQ(four.entries, (std::vector<std::int32_t>{11, 12, 13, 14}));
+    EXPECT_EQ(four.calls, 9);
+    runs(4, values, 2);
+    runs(1, values, 0);
+    runs(1, values, -3);
+    runs(-7, values, 6);
+    runs(2147483647, values, 6);
+    runs(-2147483647 - 1, values, 2147483647);
+    EXPECT_EQ(four.calls, 9);
 }
 
 }  // namespace
