@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -325,6 +326,84 @@ TEST_F(MetaRendererTest, AMissingMorphClipSwitchesMorphingOffUntilItIsLoaded) {
         ASSERT_EQ(model.RenderPoints()[3 * k + 2], 0.0f) << k;
     }
     ClearShownMessageBoxes();
+}
+
+// After the game blended walking into waving (SetAnimationBlending), the morph frame draws
+// (1 - d) C + sum of w_i d T_i of the leaning clips, each posed at its own time, and leaves the
+// game's blend where it was.
+TEST_F(MetaRendererTest, MorphingAfterBlendingDrawsTheClosedFormula) {
+    LoadMobilantPool(0, wideSamplePath("character.json").c_str());
+    const MobilantModule::JsonDocument& document = *MobilantPool::Document(0);
+    Renderer renderer(document);
+    const char* const leaning[] = {"lean_centre", "lean_right", "lean_left", "lean_up",
+                                   "lean_down"};
+    for (const char* clip : {"walk", "wave"})
+        renderer.InitAnimation(document, clip);
+    for (const char* clip : leaning)
+        renderer.InitAnimation(document, clip);
+    renderer.PlayAnimation("walk");
+    renderer.SetAnimationBlending("wave", 0.1f);
+    renderer.Update(0.01f);
+    renderer.Update(0.01f);
+    MobilantModule::MobilantManager& manager = renderer.Manager();
+    ASSERT_TRUE(manager.BlendMode());
+    const float blendFactor = manager.BlendFactor();
+    EXPECT_GT(blendFactor, 0.0f);
+    const float walkTime = manager.BlendTime("walk");
+    const float waveTime = manager.BlendTime("wave");
+
+    renderer.LoadMetaFile(samplePath("character.meta.json"));
+    // 0.6 right of the base and 0.3 above it: grid (0.8 * 32, 0.35 * 32) = (25.6, 11.2).
+    const float base[3] = {0.0f, 0.0f, 0.0f};
+    const float target[3] = {0.6f, 0.3f, 0.0f};
+    renderer.SetMorphTargetPos(target, base, 1.0f, 0);
+    const MobilantModule::MobilantMetaData& meta = *renderer.MetaData();
+    ASSERT_NEAR(meta.MorphPoint().x, 25.6f, 1e-4f);
+    ASSERT_NEAR(meta.MorphPoint().y, 11.2f, 1e-4f);
+    const std::vector<float> w = meta.MorphWeights();  // right, left, up, down
+    ASSERT_EQ(w.size(), 4u);
+    EXPECT_GT(w[0], 0.0f);
+    EXPECT_EQ(w[1], 0.0f);
+    EXPECT_GT(w[2], 0.0f);
+    EXPECT_EQ(w[3], 0.0f);
+    // half = 16, s = 16.5.
+    const double d = std::hypot(9.6, -4.8) / 16.5;
+
+    renderer.SetMorphTargetFlg(true);
+    for (int frame = 0; frame < 3; ++frame)
+        renderer.Update(0.01f);
+    ASSERT_TRUE(renderer.MorphOn());
+    EXPECT_TRUE(ShownMessageBoxes().empty());
+    // Each clip 0.3 frames a loop from its start, 0; the blend as the game left it.
+    EXPECT_NEAR(meta.CenterClipTime(), 0.9f, 1e-5f);
+    ASSERT_EQ(meta.MorphClips().size(), 4u);
+    for (const auto& clip : meta.MorphClips())
+        EXPECT_NEAR(clip.time, 0.9f, 1e-5f) << clip.name;
+    EXPECT_TRUE(manager.BlendMode());
+    EXPECT_EQ(manager.BlendFactor(), blendFactor);
+    EXPECT_EQ(manager.BlendTime("walk"), walkTime);
+    EXPECT_EQ(manager.BlendTime("wave"), waveTime);
+    EXPECT_EQ(manager.ActiveClipName(), "lean_down");
+
+    const MobilantModule::Mobilant& model = renderer.Model();
+    const std::size_t floats = 3 * static_cast<std::size_t>(model.PointCount());
+    const std::vector<float> drawn(model.RenderPoints(), model.RenderPoints() + floats);
+    std::vector<std::vector<float>> poses;
+    for (const char* clip : leaning) {
+        std::vector<float> pose(model.RestPoints(), model.RestPoints() + floats);
+        manager.ApplyClipSwitches(clip);
+        EXPECT_TRUE(manager.PoseMobilant(clip, pose.data(), 0.9f)) << clip;
+        poses.push_back(std::move(pose));
+    }
+    for (std::size_t k = 0; k < floats; k += 3) {
+        for (std::size_t axis = 0; axis < 2; ++axis) {
+            double expected = (1.0 - d) * poses[0][k + axis];
+            for (std::size_t i = 0; i < 4; ++i)
+                expected += w[i] * d * poses[i + 1][k + axis];
+            ASSERT_NEAR(drawn[k + axis], expected, 1e-5) << "point " << k / 3 << " axis " << axis;
+        }
+        ASSERT_EQ(drawn[k + 2], 0.0f);
+    }
 }
 
 // The control point is the target minus the base with y negated (grid y runs down), y from
