@@ -6,22 +6,13 @@
 #include <vector>
 
 #include "ImageDecoder.h"
+#include "OpenFile.h"
 #include "WideStrings.h"
 
 namespace {
 
-std::FILE* OpenWide(const wchar_t* name) {
-#ifdef _WIN32
-    return _wfopen(name, L"rb");
-#else
-    std::string narrow;
-    if (!NarrowFileName(name, narrow)) return nullptr;
-    return std::fopen(narrow.c_str(), "rb");
-#endif
-}
-
 bool ReadWholeFile(const wchar_t* name, std::vector<unsigned char>& bytes) {
-    std::FILE* file = OpenWide(name);
+    std::FILE* file = OpenWideFile(name, "rb");
     if (file == nullptr) return false;
     unsigned char chunk[65536];
     bool ok = true;

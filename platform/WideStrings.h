@@ -1,5 +1,7 @@
-// Conversions between the host's wide strings and the narrow strings of names
-// and file names, through the C library's conversion of the current locale.
+// Conversions between the host's wide strings (UTF-16 on Windows, where wchar_t is 2 bytes;
+// UTF-32 elsewhere) and the UTF-8 of names and file names. Model and meta files are UTF-8
+// JSON, so clip, swap and region names from the game must reach them as UTF-8 whatever the
+// process locale is (a host running in the C locale would lose every non-ASCII character).
 #pragma once
 
 #include <cstddef>
@@ -8,16 +10,14 @@
 // Host strings become at most this many bytes when narrowed.
 inline constexpr std::size_t kMaxNarrowBytes = 255;
 
-// Narrows `text` (null: empty) with the current locale, stopping before the
-// first character that does not fit into `maxBytes` or has no narrow form; a
-// character is never split.
+// `text` (null: empty) in UTF-8, stopping before the first character that does not fit into
+// `maxBytes` or is not a character (an unpaired surrogate); a character is never split.
 std::string NarrowWideString(const wchar_t* text, std::size_t maxBytes);
 
-// Narrows a name or file name handed over by the host: at most kMaxNarrowBytes.
+// Narrows a name or file name handed over by the host: UTF-8, at most kMaxNarrowBytes.
 std::string NarrowHostString(const wchar_t* text);
 
-// Widens `text` (null: empty) with the current locale; a byte that starts no
-// valid character becomes '?'.
+// `text` (null: empty) decoded from UTF-8; a byte that starts no valid sequence becomes '?'.
 std::wstring WidenNarrowString(const char* text);
 
 // `pattern` with every "%S" replaced by the widened `name`, e.g.
@@ -25,6 +25,10 @@ std::wstring WidenNarrowString(const char* text);
 // involved, since %S means a narrow string to Microsoft and a wide one to glibc.
 std::wstring FormatWithName(const wchar_t* pattern, const char* name);
 
-// Narrows a file name with the current locale; false when a character has no
-// narrow form (the name would open a different file) or it exceeds 4096 bytes.
+// The whole file name in UTF-8; false when it holds something that is not a character (the
+// name would open a different file) or exceeds 4096 bytes.
 bool NarrowFileName(const wchar_t* name, std::string& out);
+
+// The UTF-8 file name `name` as a wide string; false when it is not valid UTF-8 (decoding
+// it loosely would open a different file).
+bool WidenFileName(const char* name, std::wstring& out);

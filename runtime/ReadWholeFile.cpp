@@ -2,12 +2,14 @@
 
 #include <cstdio>
 
+#include "OpenFile.h"
+
 namespace MobilantModule {
 
 bool readWholeFile(const char* fileName, std::string& bytes) {
     bytes.clear();
     if (fileName == nullptr) return false;
-    std::FILE* file = std::fopen(fileName, "rb");
+    std::FILE* file = OpenUtf8File(fileName, "rb");
     if (file == nullptr) return false;
     // Read in chunks rather than asking for the size first: no 2 GB limit of ftell on
     // 32-bit Windows, and it works on pipes too.

@@ -4,7 +4,7 @@
 
 namespace MobilantModule {
 
-// Reads the whole file named `fileName` (a narrow name, as the C library takes it) into
+// Reads the whole file named `fileName` (UTF-8, opened by its wide name on Windows) into
 // `bytes`. False, with `bytes` empty, when the file cannot be opened or read.
 bool readWholeFile(const char* fileName, std::string& bytes);
 

@@ -29,38 +29,50 @@ TEST(WideStrings, HostStringsNarrowToAtMost255Bytes) {
     EXPECT_EQ(NarrowHostString(std::wstring(300, L'a').c_str()), std::string(255, 'a'));
 }
 
-TEST(WideStrings, NarrowingNeverSplitsOrInventsACharacter) {
-    LocaleScope utf8("C.UTF-8");
-    if (!utf8.Active()) GTEST_SKIP() << "no C.UTF-8 locale";
+TEST(WideStrings, NamesNarrowToUtf8NeverSplittingACharacter) {
     // 'é' takes two bytes: 127 of them fill 254 bytes, and the 128th would not fit.
     const std::string narrow = NarrowHostString(std::wstring(200, L'\u00e9').c_str());
     EXPECT_EQ(narrow.size(), 254u);
     EXPECT_EQ(narrow.substr(0, 4), "\xC3\xA9\xC3\xA9");
     EXPECT_EQ(NarrowWideString(L"ab\u00e9", 3), "ab");
+    // A walk clip named in Japanese, and a character beyond the BMP (a surrogate pair in
+    // Windows' 2-byte wchar_t, one wchar_t on Linux).
+    EXPECT_EQ(NarrowHostString(L"\u6b69\u304f"), "\xE6\xAD\xA9\xE3\x81\x8F");
+    EXPECT_EQ(NarrowHostString(L"a\U0001F600b"), "a\xF0\x9F\x98\x80"
+                                                  "b");
     EXPECT_EQ(WidenNarrowString("caf\xC3\xA9"), L"caf\u00e9");
+    EXPECT_EQ(WidenNarrowString("\xE6\xAD\xA9\xF0\x9F\x98\x80"), L"\u6b69\U0001F600");
     EXPECT_EQ(WidenNarrowString("a\xFF"
                                 "b"),
               L"a?b");  // not UTF-8: replaced, not dropped
+    EXPECT_EQ(WidenNarrowString("\xC0\xAF\xED\xA0\x80"), L"?????");  // overlong, surrogate
 }
 
-TEST(WideStrings, UnconvertibleCharactersEndTheNarrowString) {
+TEST(WideStrings, NarrowingIgnoresTheProcessLocale) {
+    // A host in the C locale: every non-ASCII character would be lost through the C library.
     LocaleScope c("C");
     ASSERT_TRUE(c.Active());
-    // No C locale has 'あ': the conversion stops there rather than guess.
-    EXPECT_EQ(NarrowHostString(L"walk\u3042s"), "walk");
-    // Beyond the BMP: a surrogate pair in Windows' 2-byte wchar_t, one wchar_t on Linux.
-    EXPECT_EQ(NarrowHostString(L"a\U0001F600b"), "a");
+    EXPECT_EQ(NarrowHostString(L"caf\u00e9s"), "caf\xC3\xA9s");
+    EXPECT_EQ(NarrowHostString(L"walk\u3042s"), "walk\xE3\x81\x82s");
     std::string name;
-    EXPECT_FALSE(NarrowFileName(L"textures/\u3042.png", name));
-    EXPECT_TRUE(NarrowFileName(L"textures/cafe.png", name));
-    EXPECT_EQ(name, "textures/cafe.png");
-    // The two C libraries disagree on Latin-1: Microsoft's C locale narrows U+0080 to
-    // U+00FF to one byte each ('é' to 0xE9, not UTF-8), glibc's knows ASCII only.
-#ifdef _WIN32
-    EXPECT_EQ(NarrowHostString(L"caf\u00e9s"), "caf\xE9s");
-#else
-    EXPECT_EQ(NarrowHostString(L"caf\u00e9s"), "caf");
-#endif
+    EXPECT_TRUE(NarrowFileName(L"textures/\u3042.png", name));
+    EXPECT_EQ(name, "textures/\xE3\x81\x82.png");
+    std::wstring wide;
+    EXPECT_TRUE(WidenFileName("textures/\xE3\x81\x82.png", wide));
+    EXPECT_EQ(wide, L"textures/\u3042.png");
+}
+
+TEST(WideStrings, WhatIsNoCharacterEndsTheName) {
+    // An unpaired surrogate has no UTF-8 form: names stop there, file names are refused.
+    const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xD800), L'b', 0};
+    EXPECT_EQ(NarrowHostString(lone), "a");
+    std::string name = "old";
+    EXPECT_FALSE(NarrowFileName(lone, name));
+    EXPECT_TRUE(name.empty());
+    std::wstring wide = L"old";
+    EXPECT_FALSE(WidenFileName("a\xFF.png", wide));
+    EXPECT_TRUE(wide.empty());
+    EXPECT_FALSE(NarrowFileName(std::wstring(5000, L'a').c_str(), name));
 }
 
 TEST(WideStrings, FormatWithNameFillsEveryPlaceholder) {
