@@ -15,6 +15,7 @@ struct Record {
     std::vector<ShownMessageBox> shown;
     bool dialogs = true;
     bool dialogsChosen = false;
+    MessageBoxObserver observer = nullptr;
 };
 
 Record& TheRecord() {
@@ -71,11 +72,20 @@ int ShowMessageBox(const wchar_t* text, const wchar_t* caption) {
     }
     const bool dialogs = record.dialogs;
     if (record.shown.size() < kMaxRecordedMessageBoxes) record.shown.push_back(box);
+    // The observer may show boxes of its own or re-enter whoever showed this one.
+    const MessageBoxObserver observer = record.observer;
 #ifdef _WIN32
-    if (dialogs) return MessageBoxW(nullptr, box.text.c_str(), box.caption.c_str(), MB_OK);
+    if (dialogs) {
+        if (observer != nullptr) observer(box);
+        return MessageBoxW(nullptr, box.text.c_str(), box.caption.c_str(), MB_OK);
+    }
 #else
     (void)dialogs;
 #endif
+    if (observer != nullptr) {
+        observer(box);
+        return 1;  // IDOK
+    }
     std::string line = "[";
     line.append(Utf8(box.caption)).append("] ").append(Utf8(box.text)).append("\n");
     std::fwrite(line.data(), 1, line.size(), stderr);
@@ -87,6 +97,10 @@ void SetMessageBoxDialogs(bool enabled) {
     Record& record = TheRecord();
     record.dialogs = enabled;
     record.dialogsChosen = true;
+}
+
+void SetMessageBoxObserver(MessageBoxObserver observer) {
+    TheRecord().observer = observer;
 }
 
 std::vector<ShownMessageBox> ShownMessageBoxes() {

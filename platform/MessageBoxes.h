@@ -19,6 +19,12 @@ struct ShownMessageBox {
 // does; returns IDOK (1).
 int ShowMessageBox(const wchar_t* text, const wchar_t* caption);
 
+// Called for every box shown, where the box would wait for its click (a host of ours prints
+// it, or runs a game loop as a modal box's message loop may). While one is set, boxes that are
+// not real dialogs no longer go to standard error. Null removes it.
+using MessageBoxObserver = void (*)(const ShownMessageBox& box);
+void SetMessageBoxObserver(MessageBoxObserver observer);
+
 // Switches the real Windows dialog on or off. It starts on, unless the
 // environment variable MOBILANT_NO_DIALOGS is set to a non-empty value other
 // than "0". Without Windows there is no dialog and this changes nothing.

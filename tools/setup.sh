@@ -8,7 +8,7 @@ set -euo pipefail
 packages_for() {
     case "$1" in
         base) echo cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest \
-                   libbenchmark-dev rapidjson-dev libsimdjson-dev libstb-dev ;;
+                   libbenchmark-dev rapidjson-dev libsimdjson-dev libstb-dev libwebp-dev ;;
         # Wine draws Direct3D 9 with OpenGL: 32-bit Mesa (llvmpipe) on Xvfb's display.
         windows) echo g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb \
                       libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 ;;

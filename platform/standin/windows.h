@@ -27,6 +27,10 @@ using LPCWSTR = const wchar_t*;
 using HRESULT = LONG;
 using UINT_PTR = std::uintptr_t;
 using LONG_PTR = std::intptr_t;
+using WPARAM = UINT_PTR;
+using LPARAM = LONG_PTR;
+using LRESULT = LONG_PTR;
+using COLORREF = DWORD;
 
 #ifndef TRUE
 #define TRUE 1
@@ -43,12 +47,14 @@ struct HWND__;
 struct HDC__;
 struct HMONITOR__;
 struct HINSTANCE__;
+struct HFONT__;
 using HANDLE = void*;
 using HWND = HWND__*;
 using HDC = HDC__*;
 using HMONITOR = HMONITOR__*;
 using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
+using HFONT = HFONT__*;
 
 struct RECT {
     LONG left;
@@ -117,3 +123,7 @@ protected:
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
 #define IDOK 1
+
+// Colours are 0x00BBGGRR words.
+#define RGB(r, g, b) \
+    ((COLORREF)(((BYTE)(r)) | ((WORD)((BYTE)(g)) << 8) | (((DWORD)(BYTE)(b)) << 16)))

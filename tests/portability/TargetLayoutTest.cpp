@@ -6,6 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <gtest/gtest.h>
+
+#include "HostRecords.h"
+#include "cSurface.h"
+
 namespace {
 
 struct CharThenDouble {
@@ -40,3 +45,59 @@ static_assert(sizeof(float) == 4);
 static_assert(sizeof(double) == 8);
 
 }  // namespace
+
+// The host's records as its 32-bit interface lays them out, and the one rule that stretches them
+// on a 64-bit build (where the host is our own): every offset doubled, so pointers fit.
+TEST(TargetLayout, HostRecordsSitWhereTheHostReadsThem) {
+    namespace R = HostRecords;
+    namespace O = R::RunObject;
+#if defined(_WIN32)
+    static_assert(sizeof(cSurface) == 16, "the host's surface object is 16 bytes");
+    static_assert(O::kSize == 572 && O::RunHeader::offset == 8 && O::X::offset == 76 &&
+                  O::Y::offset == 84 && O::HotSpotX::offset == 88 && O::HotSpotY::offset == 92 &&
+                  O::ImageWidth::offset == 96 && O::ImageHeight::offset == 100 &&
+                  O::DisplayLeft::offset == 104 && O::DisplayBottom::offset == 116 &&
+                  O::OptionFlags::offset == 120 && O::Flags::offset == 124 &&
+                  O::OffsetOfValues::offset == 128 && O::Identifier::offset == 180 &&
+                  O::ScaleX::offset == 224 && O::ScaleY::offset == 228 &&
+                  O::Angle::offset == 232 && O::Changed::offset == 252 &&
+                  O::InkEffect::offset == 328 && O::InkEffectParam::offset == 332 &&
+                  O::SpriteFlags::offset == 336);
+    static_assert(R::RunHeader::FrameWindow::offset == 0 && R::RunHeader::MainWindow::offset == 4 &&
+                  R::RunHeader::Application::offset == 8 &&
+                  R::RunHeader::WindowOriginX::offset == 176 &&
+                  R::RunHeader::ScrollOffsetX::offset == 400 &&
+                  R::RunHeader::ScrollOffsetY::offset == 404 &&
+                  R::RunHeader::FixedOffsetX::offset == 1284 &&
+                  R::RunHeader::FixedOffsetY::offset == 1288 &&
+                  R::RunHeader::FirstExpressionParameter::offset == 876 &&
+                  R::RunHeader::NextExpressionParameter::offset == 880 &&
+                  R::RunHeader::ActionParameter::offset == 928 &&
+                  R::RunHeader::FloatParameter::offset == 936);
+    static_assert(R::Application::ParentApplication::offset == 424 &&
+                  R::Application::SubApplicationOptions::offset == 432);
+    static_assert(R::ObjectInfo::kSize == 34 && R::ObjectInfo::Actions::offset == 4 &&
+                  R::ObjectInfo::Expressions::offset == 8 &&
+                  R::ObjectInfo::ExpressionCount::offset == 16 &&
+                  R::ObjectInfo::EditDataSize::offset == 18 &&
+                  R::ObjectInfo::EditFlags::offset == 20 &&
+                  R::ObjectInfo::WindowProcPriority::offset == 24 &&
+                  R::ObjectInfo::EditPreferences::offset == 26 &&
+                  R::ObjectInfo::Identifier::offset == 28 && R::ObjectInfo::Version::offset == 32);
+    static_assert(R::DriverInfo::kSize == 36 && R::DriverInfo::Direct3D::offset == 8 &&
+                  R::DriverInfo::Direct3DDevice::offset == 12 &&
+                  R::DriverInfo::MaxTextureHeight::offset == 32);
+    EXPECT_EQ(sizeof(HostCallback), 4u);
+#else
+    EXPECT_EQ(R::kStretch, 2u);
+    EXPECT_EQ(O::kSize, 1144u);
+    EXPECT_EQ(O::RunHeader::offset, 16u);
+    EXPECT_EQ(O::ScaleX::offset, 448u);
+    EXPECT_EQ(R::RunHeader::ActionParameter::offset, 1720u + 8 * 17);
+    EXPECT_EQ(R::DriverInfo::Direct3DDevice::offset, 24u);
+    EXPECT_EQ(sizeof(cSurface), 32u);
+#endif
+    // The edit data is the game file's: the same bytes everywhere.
+    EXPECT_EQ(R::EditRecord::HeaderPrivate::offset, 16u);
+    EXPECT_EQ(R::EditRecord::kHeaderSize, 20u);
+}
