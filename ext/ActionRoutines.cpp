@@ -148,6 +148,7 @@ short MOBILANT_STDCALL SetSurfaceSize(RunData* runData, long, long) {
             F::ReleasePending::Set(runData, 1);
             return;
         }
+        RunObject::DestroyRenderSurface(runData);
         RunObject::MakeRenderSurface(runData, RunObject::FrameWindowSurface(runData), w, h);
     });
     return 0;

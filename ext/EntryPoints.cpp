@@ -233,9 +233,11 @@ int MOBILANT_STDCALL DisplayRunObject(RunData* runData) {
         destination->Flush(FALSE);
         renderSurface->BeginRendering(TRUE, 0);
         animation->Display();
-        if (debug)
-            renderSurface->Rectangle(0, 0, renderSurface->GetWidth(), renderSurface->GetHeight(), 1,
-                                     0xFF0000);
+        if (debug) {
+            const int width = renderSurface->GetWidth();
+            const int height = renderSurface->GetHeight();
+            renderSurface->Rectangle(0, 0, width, height, 1, 0xFF0000);
+        }
         renderSurface->EndRendering();
 
         std::int64_t offsetX, offsetY;
@@ -247,9 +249,10 @@ int MOBILANT_STDCALL DisplayRunObject(RunData* runData) {
         const float scaleX = O::ScaleX::Get(runData);
         const float scaleY = O::ScaleY::Get(runData);
         const float angle = O::Angle::Get(runData);
+        const int width = renderSurface->GetWidth();
+        const int height = renderSurface->GetHeight();
         renderSurface->BlitEx(*destination, static_cast<float>(x), static_cast<float>(y), scaleX,
-                              scaleY, 0, 0, renderSurface->GetWidth(), renderSurface->GetHeight(),
-                              &centre, angle,
+                              scaleY, 0, 0, width, height, &centre, angle,
                               (ink & O::kInkTransparent) != 0 ? BMODE_TRANSP : BMODE_OPAQUE,
                               static_cast<BlitOp>(ink & O::kInkOperationMask),
                               static_cast<LPARAM>(O::InkEffectParam::Get(runData)),

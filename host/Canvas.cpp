@@ -39,6 +39,14 @@ std::uint32_t Bilinear(const std::uint32_t* source, int stride, const BlitSpec& 
 
 }  // namespace
 
+void BlitPlace(const BlitSpec& s, double x, double y, double& frameX, double& frameY) {
+    const double theta = static_cast<double>(s.angle) * 3.14159265358979323846 / 180.0;
+    const double c = std::cos(theta), sn = std::sin(theta);
+    const double vx = (x - s.centreX) * s.scaleX, vy = (y - s.centreY) * s.scaleY;
+    frameX = s.destX + vx * c + vy * sn;
+    frameY = s.destY - vx * sn + vy * c;
+}
+
 Canvas::Canvas(std::uint32_t* pixels, int width, int height)
     : pixels_(pixels), width_(width), height_(height) {}
 
@@ -115,12 +123,8 @@ void Canvas::Blit(const std::uint32_t* source, int sourceStride, int sourceRows,
     // Frame pixels that can show the source: the turned, scaled corners of its rectangle.
     double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
     for (int k = 0; k < 4; ++k) {
-        const double px = ((k & 1) ? sx1 : sx0) - 0.5 - s.centreX;
-        const double py = ((k >> 1) ? sy1 : sy0) - 0.5 - s.centreY;
-        const double vx = px * s.scaleX, vy = py * s.scaleY;
-        // R(-angle): the inverse of the turn that maps the frame into the source.
-        const double fx = s.destX + vx * c + vy * sn;
-        const double fy = s.destY - vx * sn + vy * c;
+        double fx, fy;
+        BlitPlace(s, ((k & 1) ? sx1 : sx0) - 0.5, ((k >> 1) ? sy1 : sy0) - 0.5, fx, fy);
         minX = std::min(minX, fx), maxX = std::max(maxX, fx);
         minY = std::min(minY, fy), maxY = std::max(maxY, fy);
     }

@@ -21,6 +21,10 @@ struct BlitSpec {
     bool sourceHasAlpha = false;     // blend by the source's alpha channel
 };
 
+// Where the blit puts source point (x, y): dest + R(-angle)((x, y) - centre) x scale, the
+// inverse of the mapping Canvas::Blit samples by.
+void BlitPlace(const BlitSpec& spec, double x, double y, double& frameX, double& frameY);
+
 class Canvas {
 public:
     // A view of width x height pixels at `pixels` (not owned).
