@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One entry point for a fresh Debian machine.
 #
-#   ./build.sh run    build, then run the model inspector on the bundled sample
+#   ./build.sh run    build the headless host, then play the bundled scene (out/demo.*)
 #   ./build.sh test   build and run every test: a normal build, an ASan+UBSan
 #                     build with the fuzzers, and the 32-bit Windows build with its
 #                     tests under Wine (see windows_tests)
@@ -122,9 +122,9 @@ run_windows_tests() {   # run_windows_tests <build dir>
 # The main job builds only what it runs, not the tests and benchmarks.
 run_main_job() {
     configure build -DCMAKE_BUILD_TYPE=Release
-    cmake --build build -j "$jobs" --target mobilant-inspect
+    cmake --build build -j "$jobs" --target mobilant-host
     mkdir -p out
-    ./build/bin/mobilant-inspect samples/character.json --svg out/character-walk.svg --clip walk
+    ./build/bin/mobilant-host scenes/demo.scene
 }
 
 case "${1:-}" in
