@@ -9,7 +9,7 @@
 #include "HeadlessHost.h"
 #include "HostRecords.h"
 #include "HostSurface.h"
-#include "RenderStates.h"
+#include "Direct3DDevice.h"
 #include "WideStrings.h"
 
 namespace {
@@ -123,7 +123,7 @@ int cSurface::BeginRendering(BOOL clear, DWORD rgba) {
     const D3DVIEWPORT9 viewport{0, 0, static_cast<DWORD>(state->Width()),
                                 static_cast<DWORD>(state->Height()), 0.0f, 1.0f};
     device->SetViewport(&viewport);
-    SetModelRenderStates(device);
+    ApplyModelDeviceStates(device);  // the states the renderer expects of its host
     if (clear) device->Clear(0, nullptr, D3DCLEAR_TARGET, rgba, 1.0f, 0);
     device->BeginScene();
     return 1;

@@ -1,6 +1,6 @@
 // Hits agree with the picture: the polygon test answers 1 exactly where the blit put a pixel of
 // the model into the frame, and the box corners sit on the corners of the drawn model, at every
-// quarter turn, at 45 degrees and at scales 0.5 and 2.
+// quarter turn, at 45 degrees and at scales 0.5 and 2, also mirrored.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,10 +22,12 @@ namespace {
 struct Placement {
     int angle;
     double scale;
+    bool mirrored = false;
 };
 
-const Placement kPlacements[] = {{0, 0.5},  {0, 2},   {45, 0.5},  {45, 2},  {90, 0.5},
-                                 {90, 2},   {180, 0.5}, {180, 2}, {270, 0.5}, {270, 2}};
+const Placement kPlacements[] = {{0, 0.5},   {0, 2},     {45, 0.5},       {45, 2},
+                                 {90, 0.5},  {90, 2},    {180, 0.5},      {180, 2},
+                                 {270, 0.5}, {270, 2},   {0, 0.5, true},  {45, 2, true}};
 
 constexpr int kX = 320, kY = 240;
 
@@ -48,6 +50,7 @@ protected:
         e.Act(n, "SetHotSpot", {Int(120), Int(160)});
         e.Act(n, "SetRotate", {Int(GetParam().angle)});
         e.Act(n, "SetScaleXY", {Num(GetParam().scale), Num(GetParam().scale)});
+        e.Act(n, "SetMirrorY", {Int(GetParam().mirrored ? 1 : 0)});
         e.host.Loop();
         frame = e.host.Frame();
     }
@@ -103,7 +106,8 @@ TEST_P(HitPicture, BoxCornersAreTheScreenBoxWhereTheBlitPutsIt) {
 
 std::string Name(const ::testing::TestParamInfo<Placement>& info) {
     return "angle" + std::to_string(info.param.angle) + "_scale" +
-           (info.param.scale < 1 ? std::string("half") : std::to_string(int(info.param.scale)));
+           (info.param.scale < 1 ? std::string("half") : std::to_string(int(info.param.scale))) +
+           (info.param.mirrored ? "_mirrored" : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Placements, HitPicture, ::testing::ValuesIn(kPlacements), Name);
