@@ -75,14 +75,19 @@ private:
 struct HeadlessHost::ParameterFrame {
     std::vector<HostValue> values;
     std::size_t next = 0;
+    std::size_t fetched = 0;  // the most ever fetched, over restarts of an expression's list
 };
 
 class HeadlessHost::ParameterScope {
 public:
     ParameterScope(HeadlessHost& host, const std::vector<HostValue>& values) : host_(host) {
-        host_.parameterFrames_.push_back(std::make_unique<ParameterFrame>(ParameterFrame{values, 0}));
+        host_.parameterFrames_.push_back(
+            std::make_unique<ParameterFrame>(ParameterFrame{values, 0, 0}));
     }
-    ~ParameterScope() { host_.parameterFrames_.pop_back(); }
+    ~ParameterScope() {
+        host_.parametersFetched_ = host_.parameterFrames_.back()->fetched;
+        host_.parameterFrames_.pop_back();
+    }
     ParameterScope(const ParameterScope&) = delete;
     ParameterScope& operator=(const ParameterScope&) = delete;
 
@@ -418,6 +423,7 @@ long HeadlessHost::NextActionParameter(WPARAM kind) {
     if (parameterFrames_.empty()) return 0;
     ParameterFrame& frame = *parameterFrames_.back();
     if (frame.next >= frame.values.size()) return 0;
+    frame.fetched = std::max(frame.fetched, frame.next + 1);
     return HandOver(frame.values[frame.next++], kind);
 }
 

@@ -95,6 +95,11 @@ public:
     // The parent application's frame (only with Options::subApplication, else empty).
     std::vector<std::uint32_t> ParentFrame() const;
 
+    // The run header all instances share, and how many parameters the last action or
+    // expression fetched (for tests).
+    void* RunHeaderRecord() { return runHeader_.data(); }
+    std::size_t ParametersFetched() const { return parametersFetched_; }
+
     // Surface services called so far, oldest first.
     const std::vector<ServiceCall>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
@@ -158,6 +163,7 @@ private:
     bool ended_ = false;
 
     std::vector<std::unique_ptr<ParameterFrame>> parameterFrames_;
+    std::size_t parametersFetched_ = 0;
 
     std::vector<ServiceCall> calls_;
     int loseDeviceOn_ = 0;
