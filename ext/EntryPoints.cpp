@@ -8,6 +8,7 @@
 
 #include "AnimationSurface.h"
 #include "EntryGuard.h"
+#include "HostNumbers.h"
 #include "HostRecords.h"
 #include "MessageBoxes.h"
 #include "ResourcePools.h"
@@ -26,11 +27,6 @@ namespace {
 // The object's identifier, the four bytes "5ASA".
 constexpr std::int32_t kIdentifier = '5' | 'A' << 8 | 'S' << 16 | 'A' << 24;
 constexpr std::uint32_t kObjectFlags = 0x0300;  // sprites and alterable values
-constexpr std::uint16_t kEditDataSize = 28;
-
-// EditData: the host's header, then width and height.
-using EditWidth = R::FileField<std::int32_t, 20>;
-using EditHeight = R::FileField<std::int32_t, 24>;
 constexpr int kDefaultWidth = 240;
 constexpr int kDefaultHeight = 320;
 
@@ -87,10 +83,6 @@ private:
     RunData* runData_;
 };
 
-std::int32_t SaturateToInt(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
-}
-
 }  // namespace
 
 extern "C" {
@@ -116,7 +108,7 @@ int MOBILANT_STDCALL GetRunObjectInfos(void*, void* info) {
         I::ConditionCount::Set(info, 0);
         I::ActionCount::Set(info, static_cast<std::int16_t>(kActionCount));
         I::ExpressionCount::Set(info, static_cast<std::int16_t>(kExpressionCount));
-        I::EditDataSize::Set(info, kEditDataSize);
+        I::EditDataSize::Set(info, static_cast<std::uint16_t>(R::EditRecord::kSize));
         I::EditFlags::Set(info, kObjectFlags);
         I::WindowProcPriority::Set(info, 100);
         I::EditPreferences::Set(info, 0x0102);
@@ -151,8 +143,8 @@ int MOBILANT_STDCALL CreateRunObject(RunData* runData, EditData* editData, void*
 
         int width = kDefaultWidth, height = kDefaultHeight;
         if (editData != nullptr) {
-            width = std::clamp(EditWidth::Get(editData), 1, RunObject::kMaxSurfaceSize);
-            height = std::clamp(EditHeight::Get(editData), 1, RunObject::kMaxSurfaceSize);
+            width = std::clamp(R::EditRecord::Width::Get(editData), 1, RunObject::kMaxSurfaceSize);
+            height = std::clamp(R::EditRecord::Height::Get(editData), 1, RunObject::kMaxSurfaceSize);
         }
         if (creationInfo != nullptr) {
             O::X::Set(runData, R::CreationInfo::X::Get(creationInfo));
@@ -242,8 +234,8 @@ int MOBILANT_STDCALL DisplayRunObject(RunData* runData) {
 
         std::int64_t offsetX, offsetY;
         DisplayOffset(runData, offsetX, offsetY);
-        const std::int32_t x = SaturateToInt(O::X::Get(runData) - offsetX);
-        const std::int32_t y = SaturateToInt(O::Y::Get(runData) - offsetY);
+        const std::int32_t x = Saturate(O::X::Get(runData) - offsetX);
+        const std::int32_t y = Saturate(O::Y::Get(runData) - offsetY);
         POINT centre{F::HotSpotX::Get(runData), F::HotSpotY::Get(runData)};
         const std::uint32_t ink = O::InkEffect::Get(runData);
         const float scaleX = O::ScaleX::Get(runData);
@@ -259,10 +251,10 @@ int MOBILANT_STDCALL DisplayRunObject(RunData* runData) {
                               (ink & O::kInkAntialias) != 0 ? BLTF_ANTIA : 0);
 
         if (debug && (angle != 0.0f || scaleX != 1.0f || scaleY != 1.0f)) {
-            const std::int32_t left = SaturateToInt(std::int64_t{x} - O::HotSpotX::Get(runData));
-            const std::int32_t top = SaturateToInt(std::int64_t{y} - O::HotSpotY::Get(runData));
-            destination->Rectangle(left, top, SaturateToInt(std::int64_t{left} + O::ImageWidth::Get(runData)),
-                                   SaturateToInt(std::int64_t{top} + O::ImageHeight::Get(runData)), 1,
+            const std::int32_t left = Saturate(std::int64_t{x} - O::HotSpotX::Get(runData));
+            const std::int32_t top = Saturate(std::int64_t{y} - O::HotSpotY::Get(runData));
+            destination->Rectangle(left, top, Saturate(std::int64_t{left} + O::ImageWidth::Get(runData)),
+                                   Saturate(std::int64_t{top} + O::ImageHeight::Get(runData)), 1,
                                    0x00FF00);
         }
 

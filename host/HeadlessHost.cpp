@@ -172,8 +172,8 @@ HeadlessHost::HeadlessHost(const ExtensionEntryPoints& extension, const Options&
     expressionCount_ =
         expressions_ != nullptr ? R::ObjectInfo::ExpressionCount::Get(objectInfo_.data()) : 0;
 
-    std::vector<unsigned char> editData(
-        std::max<std::size_t>(R::ObjectInfo::EditDataSize::Get(objectInfo_.data()), 28), 0);
+    editDataSize_ = R::ObjectInfo::EditDataSize::Get(objectInfo_.data());
+    std::vector<unsigned char> editData(std::max(editDataSize_, R::EditRecord::kSize), 0);
     runDataSize_ = extension_.GetRunObjectDataSize(runHeader_.data(),
                                                    reinterpret_cast<EditData*>(editData.data()));
     extension_.StartApp(this, application_.data());
@@ -214,13 +214,15 @@ int HeadlessHost::Create(int x, int y, int width, int height) {
     if (runDataSize_ >= O::kSize) {
         O::RunHeader::Set(rd, runHeader_.data());
         O::OffsetOfValues::Set(rd, static_cast<std::int16_t>(R::Stretched(O::kValuesBlock)));
-        O::Identifier::Set(rd, 0x41534135);  // "5ASA"
+        O::Identifier::Set(rd, R::ObjectInfo::Identifier::Get(objectInfo_.data()));
         O::InkEffect::Set(rd, O::kInkTransparent);
     }
-    instance->editData.assign(28, 0);
-    R::EditRecord::HeaderSize::Set(instance->editData.data(), 28);
-    R::FileField<std::int32_t, 20>::Set(instance->editData.data(), width);
-    R::FileField<std::int32_t, 24>::Set(instance->editData.data(), height);
+    // What the game file would hold for an object placed at that size.
+    instance->editData.assign(std::max(editDataSize_, R::EditRecord::kSize), 0);
+    R::EditRecord::HeaderSize::Set(instance->editData.data(),
+                                   static_cast<std::uint32_t>(instance->editData.size()));
+    R::EditRecord::Width::Set(instance->editData.data(), width);
+    R::EditRecord::Height::Set(instance->editData.data(), height);
     instance->creationInfo.assign(R::CreationInfo::kSize, 0);
     R::CreationInfo::X::Set(instance->creationInfo.data(), x);
     R::CreationInfo::Y::Set(instance->creationInfo.data(), y);

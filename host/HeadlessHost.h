@@ -158,6 +158,7 @@ private:
     int actionCount_ = 0;
     int expressionCount_ = 0;
     std::size_t runDataSize_ = 0;
+    std::size_t editDataSize_ = 0;
     std::vector<std::unique_ptr<Instance>> instances_;
     int nextNumber_ = 0;
     bool ended_ = false;

@@ -212,6 +212,10 @@ using HeaderVersion = FileField<std::uint32_t, 8>;
 using HeaderId = FileField<std::uint32_t, 12>;
 using HeaderPrivate = FileField<std::uint32_t, 16>;
 inline constexpr std::size_t kHeaderSize = 20;
+// This object's fields behind the header: its size in the frame, in pixels.
+using Width = FileField<std::int32_t, 20>;
+using Height = FileField<std::int32_t, 24>;
+inline constexpr std::size_t kSize = 28;
 }  // namespace EditRecord
 
 // Surface drivers and types (service 172, 493).
