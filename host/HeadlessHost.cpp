@@ -126,9 +126,8 @@ HeadlessHost::HeadlessHost(const ExtensionEntryPoints& extension, const Options&
     Quiet quiet(*this);
 
     if (options.direct3D9) {
-        device_ = SoftwareDevice::Create(static_cast<UINT>(options.frameWidth),
-                                         static_cast<UINT>(options.frameHeight),
-                                         D3DFMT_A8R8G8B8);
+        // The frame is a window surface in memory; the device's own surface is never drawn.
+        device_ = SoftwareDevice::Create(64, 64, D3DFMT_A8R8G8B8);
         if (device_ != nullptr) {
             device_->SetCallLogging(false);  // a long scene would fill the log for nothing
             device_->GetRenderTarget(0, &backBuffer_);
