@@ -128,10 +128,14 @@ void Canvas::Blit(const std::uint32_t* source, int sourceStride, int sourceRows,
         minX = std::min(minX, fx), maxX = std::max(maxX, fx);
         minY = std::min(minY, fy), maxY = std::max(maxY, fy);
     }
-    const int left = static_cast<int>(std::max(std::floor(minX) - 1, 0.0));
-    const int top = static_cast<int>(std::max(std::floor(minY) - 1, 0.0));
-    const int right = static_cast<int>(std::min(std::ceil(maxX) + 2, static_cast<double>(width_)));
-    const int bottom = static_cast<int>(std::min(std::ceil(maxY) + 2, static_cast<double>(height_)));
+    // Huge scales put the corners beyond any int, or at infinity: the canvas bounds them.
+    const auto bound = [](double v, int high, int otherwise) {
+        return std::isnan(v) ? otherwise : static_cast<int>(std::clamp(v, 0.0, static_cast<double>(high)));
+    };
+    const int left = bound(std::floor(minX) - 1, width_, 0);
+    const int top = bound(std::floor(minY) - 1, height_, 0);
+    const int right = bound(std::ceil(maxX) + 2, width_, width_);
+    const int bottom = bound(std::ceil(maxY) + 2, height_, height_);
 
     double opacity = 1.0;
     if (s.operation == 1) opacity = std::clamp((128.0 - s.parameter) / 128.0, 0.0, 1.0);

@@ -130,6 +130,11 @@ TEST(Canvas, DegenerateBlitsDrawNothing) {
     p.canvas.Blit(source, 1, 1, Spec(1, 1, 0, 1, 0, 0, 5, -1));
     p.canvas.Blit(nullptr, 1, 1, Spec(1, 1, 0, 1, 0, 0, 1, 1));
     EXPECT_EQ(p.Count(kBack), 16);
+    // Scales so large that the corners lie beyond any int, or at infinity (found by the routine
+    // fuzzer): the canvas bounds the walk.
+    p.canvas.Blit(source, 1, 1, Spec(1, 1, 30, 3e38f, 0, 0, 1, 1));
+    p.canvas.Blit(source, 1, 1, Spec(1e30f, 1, 0, 1, 0, 0, 1, 1));
+    EXPECT_EQ(p.Count(A) + p.Count(kBack), 16);
 }
 
 }  // namespace
