@@ -67,8 +67,8 @@ protected:
 
 TEST_P(HitPicture, PolygonHitsAreWhereTheModelWasDrawn) {
     int compared = 0, hits = 0;
-    for (int y = 2; y < e.host.FrameHeight() - 2; y += 3) {
-        for (int x = 2; x < e.host.FrameWidth() - 2; x += 3) {
+    for (int y = 2; y < e.host.FrameHeight() - 2; y += 4) {
+        for (int x = 2; x < e.host.FrameWidth() - 2; x += 4) {
             // Away from edges: the 5 x 5 pixels around agree.
             const bool drawn = Drawn(x, y);
             bool uniform = true;
@@ -81,7 +81,7 @@ TEST_P(HitPicture, PolygonHitsAreWhereTheModelWasDrawn) {
             hits += drawn;
         }
     }
-    EXPECT_GT(hits, 50);
+    EXPECT_GT(hits, 30);
     EXPECT_GT(compared - hits, 1000);
 }
 

@@ -49,10 +49,10 @@ double AnyNumber(Bytes& in) {
 
 std::wstring AnyText(Bytes& in) {
     static const std::wstring kTexts[] = {
-        L"", L"walk", L"wave", L"default", L"jump", L"nothing", L"\u6b69\u304f",
+        L"", L"default", L"bend", L"nothing", L"\u6b69\u304f",
+        // Small files, so that many programs run: a model and a texture of a few points.
         L"" MOBILANT_SOURCE_DIR_W L"/samples/tiny.json",
-        L"" MOBILANT_SOURCE_DIR_W L"/samples/character.json",
-        L"" MOBILANT_SOURCE_DIR_W L"/samples/character.png",
+        L"" MOBILANT_SOURCE_DIR_W L"/tests/platform/data/texels-3x2.png",
         L"" MOBILANT_SOURCE_DIR_W L"/samples/no-such-file",
         L"" MOBILANT_SOURCE_DIR_W L"/samples"};
     return kTexts[in.Byte() % (sizeof kTexts / sizeof kTexts[0])];
