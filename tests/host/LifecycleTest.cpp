@@ -190,6 +190,21 @@ TEST_F(Lifecycle, SetSurfaceSizeBeforeTheFirstLoopRegistersOnce) {
     EXPECT_EQ(e.host.Registrations(), 0u);
 }
 
+// Turned and scaled before the first loop, the host's image is 791 x 793; the render surface
+// is still made at the animation surface's 240 x 320, which is what the model is drawn into.
+TEST_F(Lifecycle, TheRenderSurfaceHasTheAnimationSurfacesSizeNotTheImages) {
+    ExtensionHost e;
+    const int n = e.host.Create(0, 0, 240, 320);
+    e.Act(n, "SetScaleXY", {Num(2), Num(2)});
+    e.Act(n, "SetRotate", {Int(45)});
+    EXPECT_EQ(e.Field<O::ImageWidth>(n), 791);
+    EXPECT_EQ(e.Field<O::ImageHeight>(n), 793);
+    e.host.ClearCalls();
+    e.host.Loop();
+    EXPECT_EQ(e.host.Calls()[4].ordinal, 372);
+    EXPECT_EQ(e.host.Calls()[4].text, "Create(240, 320)");
+}
+
 // The surface follows SetSurfaceSize at once; the host image size only with the next transform.
 TEST_F(Lifecycle, SetSurfaceSizeReplacesTheSurfaceAtOnce) {
     ExtensionHost e;
