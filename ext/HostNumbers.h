@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "HostConventions.h"
+
 // `value` truncated toward zero, saturated to the 32-bit range; NaN gives 0.
 std::int32_t SaturatingTrunc(double value);
 
@@ -21,7 +23,7 @@ inline long FloatBits(float value) {
 }
 
 // The float whose bit pattern is the low 32 bits of `word`.
-inline float FloatFromBits(long word) {
+inline float FloatFromBits(LRESULT word) {
     const auto bits = static_cast<std::uint32_t>(word);
     float value;
     std::memcpy(&value, &bits, sizeof value);

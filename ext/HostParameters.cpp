@@ -8,7 +8,7 @@ namespace R = HostRecords;
 namespace {
 
 template <class Entry>
-long Call(RunData* runData, WPARAM kind, LPARAM param) {
+LRESULT Call(RunData* runData, WPARAM kind, LPARAM param) {
     void* runHeader = R::RunObject::RunHeader::Get(runData);
     if (runHeader == nullptr) return 0;
     const HostCallback callback = Entry::Get(runHeader);
@@ -28,14 +28,14 @@ float ActionFloat(RunData* runData) {
 }
 
 const wchar_t* ActionString(RunData* runData) {
-    const long word =
+    const LRESULT word =
         Call<R::RunHeader::ActionParameter>(runData, R::RunHeader::kParameterAsStored, 0);
     const auto* text = reinterpret_cast<const wchar_t*>(static_cast<std::intptr_t>(word));
     return text != nullptr ? text : L"";
 }
 
 std::int32_t ExpressionInt(RunData* runData, bool first, long param) {
-    const long word =
+    const LRESULT word =
         first ? Call<R::RunHeader::FirstExpressionParameter>(runData, R::RunHeader::kParameterInteger,
                                                              param)
               : Call<R::RunHeader::NextExpressionParameter>(runData, R::RunHeader::kParameterInteger,
@@ -44,7 +44,7 @@ std::int32_t ExpressionInt(RunData* runData, bool first, long param) {
 }
 
 float ExpressionFloat(RunData* runData, bool first, long param) {
-    const long word =
+    const LRESULT word =
         first ? Call<R::RunHeader::FirstExpressionParameter>(runData, R::RunHeader::kParameterFloat,
                                                              param)
               : Call<R::RunHeader::NextExpressionParameter>(runData, R::RunHeader::kParameterFloat,

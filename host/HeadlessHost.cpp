@@ -40,19 +40,19 @@ std::int32_t SaturateToInt(double value) {
     return static_cast<std::int32_t>(value);
 }
 
-long MOBILANT_STDCALL ActionParameterCallback(RunData*, WPARAM kind, LPARAM) {
+LRESULT MOBILANT_STDCALL ActionParameterCallback(RunData*, WPARAM kind, LPARAM) {
     return current != nullptr ? current->NextActionParameter(kind) : 0;
 }
 
-long MOBILANT_STDCALL FloatParameterCallback(RunData*, WPARAM, LPARAM) {
+LRESULT MOBILANT_STDCALL FloatParameterCallback(RunData*, WPARAM, LPARAM) {
     return current != nullptr ? current->NextActionParameter(R::RunHeader::kParameterFloat) : 0;
 }
 
-long MOBILANT_STDCALL FirstExpressionParameterCallback(RunData*, WPARAM kind, LPARAM) {
+LRESULT MOBILANT_STDCALL FirstExpressionParameterCallback(RunData*, WPARAM kind, LPARAM) {
     return current != nullptr ? current->ExpressionParameter(true, kind) : 0;
 }
 
-long MOBILANT_STDCALL NextExpressionParameterCallback(RunData*, WPARAM kind, LPARAM) {
+LRESULT MOBILANT_STDCALL NextExpressionParameterCallback(RunData*, WPARAM kind, LPARAM) {
     return current != nullptr ? current->ExpressionParameter(false, kind) : 0;
 }
 
@@ -402,7 +402,7 @@ cSurface* HeadlessHost::Prototype(int depth, int type, int driver) {
     return prototypes_.front().get();
 }
 
-long HeadlessHost::HandOver(const HostValue& value, WPARAM kind) {
+LRESULT HeadlessHost::HandOver(const HostValue& value, WPARAM kind) {
     if (kind == R::RunHeader::kParameterFloat) {
         switch (value.kind) {
             case HostValue::Kind::Integer: return FloatWord(static_cast<float>(value.integer));
@@ -415,12 +415,12 @@ long HeadlessHost::HandOver(const HostValue& value, WPARAM kind) {
         case HostValue::Kind::Number: return SaturateToInt(value.number);
         case HostValue::Kind::Text:
             if (kind != R::RunHeader::kParameterAsStored) return 0;
-            return static_cast<long>(reinterpret_cast<std::intptr_t>(value.text.c_str()));
+            return static_cast<LRESULT>(reinterpret_cast<std::intptr_t>(value.text.c_str()));
     }
     return 0;
 }
 
-long HeadlessHost::NextActionParameter(WPARAM kind) {
+LRESULT HeadlessHost::NextActionParameter(WPARAM kind) {
     if (parameterFrames_.empty()) return 0;
     ParameterFrame& frame = *parameterFrames_.back();
     if (frame.next >= frame.values.size()) return 0;
@@ -428,7 +428,7 @@ long HeadlessHost::NextActionParameter(WPARAM kind) {
     return HandOver(frame.values[frame.next++], kind);
 }
 
-long HeadlessHost::ExpressionParameter(bool first, WPARAM kind) {
+LRESULT HeadlessHost::ExpressionParameter(bool first, WPARAM kind) {
     if (first && !parameterFrames_.empty()) parameterFrames_.back()->next = 0;
     return NextActionParameter(kind);
 }

@@ -127,9 +127,9 @@ public:
         if (quiet_ == 0) --liveSurfaces_;
     }
     // The next action parameter, fetched as `kind`.
-    long NextActionParameter(WPARAM kind);
+    LRESULT NextActionParameter(WPARAM kind);
     // The first or next expression parameter, fetched as `kind`.
-    long ExpressionParameter(bool first, WPARAM kind);
+    LRESULT ExpressionParameter(bool first, WPARAM kind);
 
 private:
     struct Instance;
@@ -141,7 +141,7 @@ private:
     Instance* Find(int number);
     const Instance* Find(int number) const;
     void UpdateDisplayRectangle(Instance& instance);
-    long HandOver(const HostValue& value, WPARAM kind);
+    LRESULT HandOver(const HostValue& value, WPARAM kind);
 
     ExtensionEntryPoints extension_;
     Options options_;

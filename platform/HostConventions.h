@@ -30,8 +30,10 @@ using ActionRoutine = short(MOBILANT_STDCALL*)(RunData* runData, long param1, lo
 // An expression routine: (run data, the expression's parameter word); the value, or the bit
 // pattern of a float result.
 using ExpressionRoutine = long(MOBILANT_STDCALL*)(RunData* runData, long param);
-// An entry of the run header's function table: parameter fetching and the like.
-using HostCallback = long(MOBILANT_STDCALL*)(RunData* runData, WPARAM wParam, LPARAM lParam);
+// An entry of the run header's function table: parameter fetching and the like. Its result is a
+// pointer-sized word (long on the 32-bit target, as the host declares it), so that a string
+// parameter's pointer arrives whole on a 64-bit build too.
+using HostCallback = LRESULT(MOBILANT_STDCALL*)(RunData* runData, WPARAM wParam, LPARAM lParam);
 // What a surface calls when the device behind it is lost: (that surface, the word given at
 // registration).
 using LostDeviceCallBack = void(MOBILANT_STDCALL*)(cSurface* surface, LPARAM user);

@@ -51,7 +51,7 @@ static_assert(sizeof(double) == 8);
 TEST(TargetLayout, HostRecordsSitWhereTheHostReadsThem) {
     namespace R = HostRecords;
     namespace O = R::RunObject;
-#if defined(_WIN32)
+#if UINTPTR_MAX == 0xFFFFFFFF  // the shipped target: the host's own numbers
     static_assert(sizeof(cSurface) == 16, "the host's surface object is 16 bytes");
     static_assert(O::kSize == 572 && O::RunHeader::offset == 8 && O::X::offset == 76 &&
                   O::Y::offset == 84 && O::HotSpotX::offset == 88 && O::HotSpotY::offset == 92 &&
@@ -88,7 +88,7 @@ TEST(TargetLayout, HostRecordsSitWhereTheHostReadsThem) {
                   R::DriverInfo::Direct3DDevice::offset == 12 &&
                   R::DriverInfo::MaxTextureHeight::offset == 32);
     EXPECT_EQ(sizeof(HostCallback), 4u);
-#else
+#else  // 64-bit builds (Linux, and the x86_64 Windows build that runs the tests under Wine)
     EXPECT_EQ(R::kStretch, 2u);
     EXPECT_EQ(O::kSize, 1144u);
     EXPECT_EQ(O::RunHeader::offset, 16u);
@@ -96,6 +96,8 @@ TEST(TargetLayout, HostRecordsSitWhereTheHostReadsThem) {
     EXPECT_EQ(R::RunHeader::ActionParameter::offset, 1720u + 8 * 17);
     EXPECT_EQ(R::DriverInfo::Direct3DDevice::offset, 24u);
     EXPECT_EQ(sizeof(cSurface), 32u);
+    // A callback's result holds a string parameter's pointer.
+    EXPECT_EQ(sizeof(LRESULT), sizeof(void*));
 #endif
     // The edit data is the game file's: the same bytes everywhere.
     EXPECT_EQ(R::EditRecord::HeaderPrivate::offset, 16u);
