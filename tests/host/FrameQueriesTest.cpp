@@ -90,8 +90,8 @@ TEST(FrameQueries, HitsStopAtTheRenderSurfacesEdge) {
         const FramePlacement placement = RunObject::Placement(e.Data(n));
 
         int outside = 0, modelThere = 0, boxThere = 0, inside = 0, insideHits = 0;
-        for (int y = 1; y < e.host.FrameHeight(); y += 3) {
-            for (int x = 1; x < e.host.FrameWidth(); x += 3) {
+        for (int y = 1; y < e.host.FrameHeight(); y += 6) {
+            for (int x = 1; x < e.host.FrameWidth(); x += 6) {
                 SurfacePoint p;
                 ASSERT_TRUE(FrameToSurface(placement, float(x), float(y), p));
                 const bool onSurface = p.x > 0.5f && p.x < 158.5f && p.y > 0.5f && p.y < 118.5f;
