@@ -4,10 +4,13 @@
 
 #include <cmath>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "ExtensionHost.h"
 #include "MessageBoxes.h"
+#include "Routines.h"
+#include "X87ControlGuard.h"
 
 namespace {
 
@@ -98,3 +101,43 @@ TEST(Routines, SubApplicationsDrawOnTheParentsSurface) {
 }
 
 }  // namespace
+
+namespace {
+
+// A host callback that fails the way C++ code fails: with an exception.
+LRESULT MOBILANT_STDCALL ThrowingCallback(RunData*, WPARAM, LPARAM) {
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+// Whatever is thrown inside a routine stays there: the host gets the neutral result, the state
+// is unchanged, and the host's x87 control word is given back.
+TEST(Routines, NothingThrownReachesTheHost) {
+    namespace H = HostRecords::RunHeader;
+    ExtensionHost e;
+    const int n = e.host.Create(50, 50, 240, 320);
+    e.Act(n, "SetRotate", {Int(30)});
+    void* runHeader = e.host.RunHeaderRecord();
+    const HostCallback action = H::ActionParameter::Get(runHeader);
+    const HostCallback first = H::FirstExpressionParameter::Get(runHeader);
+    H::ActionParameter::Set(runHeader, &ThrowingCallback);
+    H::FirstExpressionParameter::Set(runHeader, &ThrowingCallback);
+    const std::uint16_t word = X87ControlGuard::Read();
+
+    for (const char* label : {"SetRotate", "SetScaleXY", "LoadMobilantPool", "SetSurfaceSize"}) {
+        SCOPED_TRACE(label);
+        const RoutineEntry* entry = FindActionByLabel(label);
+        EXPECT_EQ(ActionRoutines()[entry->code](e.Data(n), 0, 0), 0);
+    }
+    EXPECT_EQ(ExpressionRoutines()[FindExpressionByLabel("getBoxPoint_X")->code](e.Data(n), 0), 0);
+    EXPECT_EQ(ExpressionRoutines()[FindExpressionByLabel("hitTestPolygons")->code](e.Data(n), 0),
+              0);
+    EXPECT_EQ(X87ControlGuard::Read(), word);
+
+    H::ActionParameter::Set(runHeader, action);
+    H::FirstExpressionParameter::Set(runHeader, first);
+    EXPECT_EQ(e.Ask(n, "getRotate"), 30);
+    EXPECT_EQ(e.Ask(n, "getScaleX"), 1);
+    EXPECT_EQ(e.Field<O::ImageWidth>(n), 367);  // 240 x 320 turned by 30 degrees
+}
