@@ -140,3 +140,35 @@ TEST(RoutineTable, InformationRecordsAreFoundByWalking) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every record the host reads says what the table says: menu id, string id, code, flags 0, the
+// parameter count, the type codes, then the title ids.
+void ExpectRecordsFollowTable(const std::uint16_t* records, std::size_t words,
+                              const RoutineEntry* table, std::size_t count) {
+    std::size_t at = 0;
+    for (std::size_t code = 0; code < count; ++code) {
+        SCOPED_TRACE(code);
+        const RoutineEntry& e = table[code];
+        ASSERT_EQ(FindInfoRecord(records, words, static_cast<int>(code)), records + at);
+        std::vector<std::uint16_t> want = {e.menuId, e.stringId, static_cast<std::uint16_t>(code), 0,
+                                           e.parameterCount};
+        for (std::size_t p = 0; p < e.parameterCount; ++p)
+            want.push_back(static_cast<std::uint16_t>(e.parameters[p].type));
+        for (std::size_t p = 0; p < e.parameterCount; ++p) want.push_back(e.parameters[p].titleId);
+        ASSERT_LE(at + want.size(), words);
+        EXPECT_EQ(std::vector<std::uint16_t>(records + at, records + at + want.size()), want);
+        at += want.size();
+    }
+    EXPECT_EQ(at, words);  // packed one after another, nothing behind the last
+}
+
+}  // namespace
+
+TEST(RoutineTable, EveryInformationRecordFollowsTheTable) {
+    ExpectRecordsFollowTable(ActionInfoRecords(), ActionInfoWords(), kActionTable.data(),
+                             kActionTable.size());
+    ExpectRecordsFollowTable(ExpressionInfoRecords(), ExpressionInfoWords(),
+                             kExpressionTable.data(), kExpressionTable.size());
+}
