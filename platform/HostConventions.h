@@ -37,3 +37,10 @@ using HostCallback = LRESULT(MOBILANT_STDCALL*)(RunData* runData, WPARAM wParam,
 // What a surface calls when the device behind it is lost: (that surface, the word given at
 // registration).
 using LostDeviceCallBack = void(MOBILANT_STDCALL*)(cSurface* surface, LPARAM user);
+
+// The editor's general function (the editor record's mvCallFunction): (edit data, code, three
+// words); what it returns depends on the code.
+using GeneralEditFunction = LRESULT(MOBILANT_STDCALL*)(void* editData, int code, LPARAM param1,
+                                                       LPARAM param2, LPARAM param3);
+// The editor's version query: low 12 bits the build, bit 0x8000 a flag, high 16 bits the version.
+using EditorVersionQuery = DWORD(MOBILANT_STDCALL*)();

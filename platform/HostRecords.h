@@ -218,6 +218,24 @@ using Height = FileField<std::int32_t, 24>;
 inline constexpr std::size_t kSize = 28;
 }  // namespace EditRecord
 
+// --- The editor's record, handed to every edit-time entry point (packed to 2 bytes) -----------
+namespace Editor {
+// Not in the published numbers: where the editor keeps its frame-editor window's id. Ours.
+using EditorWindow = HostField<void*, 12>;
+using CallFunction = HostField<GeneralEditFunction, 340>;
+// Not in the published numbers either: the version query. Ours.
+using GetVersion = HostField<EditorVersionQuery, 344>;
+inline constexpr std::size_t kSize32 = 408;
+inline constexpr std::size_t kSize = Stretched(kSize32);
+
+// Codes of the general function: insert a property table (table, insert after, after); resize
+// the edit data (edit data, new size, 0), which gives the block back, perhaps moved.
+inline constexpr int kInsertProperties = 1;
+inline constexpr int kReallocEditData = 5;
+// A property table entry; a table holding only its end marker is one zeroed entry.
+inline constexpr std::size_t kPropertyEntrySize32 = 24;
+}  // namespace Editor
+
 // Surface drivers and types (service 172, 493).
 inline constexpr int kDriverDirect3D9 = 5;
 inline constexpr int kSurfaceTypeRenderTargetTexture = 5;
