@@ -119,7 +119,11 @@ TEST_F(EditTime, EntryPointsAreExportedUnderTheirNamesAtTheTemplateOrdinals) {
     } expected[] = {{"CreateObject", 14}, {"GetObjectRect", 19}, {"EditorDisplay", 20},
                     {"GetActionMenu", 61}, {"GetActionCodeFromMenu", 64},
                     {"GetExpressionCodeFromMenu", 65}, {"SetEditSize", 99},
-                    {"GetProperties", 100}, {"EditProp", 109}};
+                    {"GetProperties", 100}, {"EditProp", 109},
+                    // and the run-time ones the game maker calls
+                    {"GetInfos", 2}, {"CreateRunObject", 50}, {"DisplayRunObject", 53},
+                    {"GetRunObjectInfos", 59}, {"GetRunObjectDataSize", 80}, {"EndApp", 86},
+                    {"LoadRunObject", 114}};
     for (const auto& [name, ordinal] : expected) {
         const FARPROC byName = GetProcAddress(module_, name);
         EXPECT_NE(byName, nullptr) << name;
