@@ -6,9 +6,15 @@
 
 #include "Canvas.h"
 #include "HostRecords.h"
+#include "cSurface.h"
+#ifdef _WIN32
+// The surfaces, the device and the lost-device registrations belong to the stand-in MMFS2.dll,
+// which the plug-in draws through; this host drives it through the table it exports.
+#include "StandInHostApi.h"
+#else
 #include "HostSurface.h"
 #include "SoftwareDevice.h"
-#include "cSurface.h"
+#endif
 
 namespace R = HostRecords;
 
@@ -56,6 +62,26 @@ LRESULT MOBILANT_STDCALL NextExpressionParameterCallback(RunData*, WPARAM kind, 
     return current != nullptr ? current->ExpressionParameter(false, kind) : 0;
 }
 
+#ifdef _WIN32
+const StandInHostApi& StandIn() {
+    static const StandInHostApi& api = *MobilantStandInHost();
+    return api;
+}
+
+// The stand-in reports the plug-in's service calls (never its own surface work) here.
+void ObserveServiceCall(int ordinal, const char* text, void*) {
+    if (current == nullptr) return;
+    if (ordinal == 264) current->SurfaceMade();
+    if (ordinal == 286) current->SurfaceGone();
+    current->Record(ordinal, text);
+}
+
+std::uint32_t* WindowPixels(int windowId, int& width, int& height) {
+    width = height = 0;
+    return StandIn().WindowPixels(windowId, &width, &height);
+}
+#endif
+
 }  // namespace
 
 // The host's own surface work, which the call log leaves out.
@@ -95,11 +121,17 @@ private:
     HeadlessHost& host_;
 };
 
+#ifdef _WIN32
+struct HeadlessHost::Window {
+    int id = 0;
+};
+#else
 struct HeadlessHost::Window {
     int id = 0;
     std::unique_ptr<HostSurface> state;
     std::unique_ptr<cSurface> surface;
 };
+#endif
 
 struct HeadlessHost::Instance {
     int number = 0;
@@ -122,6 +154,24 @@ HeadlessHost::HeadlessHost(const ExtensionEntryPoints& extension, const Options&
         options.frameWidth > kMaxFrameSize || options.frameHeight > kMaxFrameSize ||
         std::int64_t{options.frameWidth} * options.frameHeight > kMaxFramePixels)
         throw std::invalid_argument("frame size out of range");
+#ifdef _WIN32
+    StandInOptions standIn;
+    standIn.frameWidth = options.frameWidth;
+    standIn.frameHeight = options.frameHeight;
+    standIn.direct3D9 = options.direct3D9;
+    standIn.windowCount = 0;
+    for (const int id : {kFrameWindow, kMainWindow, kParentFrameWindow}) {
+        if (id == kParentFrameWindow && !options.subApplication) continue;
+        standIn.windowIds[standIn.windowCount++] = id;
+        windows_.push_back(std::make_unique<Window>(Window{id}));
+    }
+    if (!StandIn().Start(&standIn))
+        throw std::runtime_error(std::string("the stand-in MMFS2.dll did not start: ") +
+                                 StandIn().LastError());
+    current = this;
+    StandIn().SetCallObserver(&ObserveServiceCall, nullptr);
+    Quiet quiet(*this);
+#else
     current = this;
     Quiet quiet(*this);
 
@@ -142,6 +192,7 @@ HeadlessHost::HeadlessHost(const ExtensionEntryPoints& extension, const Options&
         HostSurface::Attach(*window->surface, window->state.get(), false);
         windows_.push_back(std::move(window));
     }
+#endif
 
     runHeader_.assign(R::RunHeader::kSize, 0);
     application_.assign(R::Application::kSize, 0);
@@ -180,6 +231,11 @@ HeadlessHost::HeadlessHost(const ExtensionEntryPoints& extension, const Options&
 
 HeadlessHost::~HeadlessHost() {
     End();
+#ifdef _WIN32
+    StandIn().SetCallObserver(nullptr, nullptr);
+    StandIn().Stop();
+    windows_.clear();
+#else
     {
         Quiet quiet(*this);
         prototypes_.clear();
@@ -188,6 +244,7 @@ HeadlessHost::~HeadlessHost() {
     }
     if (backBuffer_ != nullptr) backBuffer_->Release();
     if (device_ != nullptr) device_->Release();
+#endif
     current = nullptr;
 }
 
@@ -285,8 +342,14 @@ void HeadlessHost::Loop() {
         Quiet quiet(*this);
         for (auto& window : windows_) {
             if (window->id == kMainWindow) continue;
+#ifdef _WIN32
+            int width, height;
+            if (std::uint32_t* pixels = WindowPixels(window->id, width, height))
+                Canvas(pixels, width, height).Fill(options_.background);
+#else
             Canvas(window->state->Pixels(), window->state->Width(), window->state->Height())
                 .Fill(options_.background);
+#endif
         }
     }
     // By number, so that instances made or destroyed from inside a call are handled safely.
@@ -327,11 +390,15 @@ bool HeadlessHost::Expression(int number, int code, const std::vector<HostValue>
 }
 
 void HeadlessHost::LoseDevice() {
+#ifdef _WIN32
+    StandIn().LoseDevice();
+#else
     for (auto& window : windows_) {
         // A copy: a callback may register or unregister.
         const auto registrations = window->state->Registrations();
         for (const auto& [callback, user] : registrations) callback(window->surface.get(), user);
     }
+#endif
 }
 
 void HeadlessHost::End() {
@@ -342,16 +409,30 @@ void HeadlessHost::End() {
 }
 
 std::vector<std::uint32_t> HeadlessHost::Frame() const {
+#ifdef _WIN32
+    int width, height;
+    const std::uint32_t* pixels = WindowPixels(kFrameWindow, width, height);
+    if (pixels == nullptr) return {};
+    return {pixels, pixels + static_cast<std::size_t>(width) * height};
+#else
     HostSurface& frame = *windows_.front()->state;
     return {frame.Pixels(), frame.Pixels() + static_cast<std::size_t>(frame.Width()) * frame.Height()};
+#endif
 }
 
 std::vector<std::uint32_t> HeadlessHost::ParentFrame() const {
     for (const auto& window : windows_) {
         if (window->id != kParentFrameWindow) continue;
+#ifdef _WIN32
+        int width, height;
+        const std::uint32_t* pixels = WindowPixels(window->id, width, height);
+        if (pixels == nullptr) return {};
+        return {pixels, pixels + static_cast<std::size_t>(width) * height};
+#else
         HostSurface& frame = *window->state;
         return {frame.Pixels(),
                 frame.Pixels() + static_cast<std::size_t>(frame.Width()) * frame.Height()};
+#endif
     }
     return {};
 }
@@ -363,9 +444,13 @@ std::vector<int> HeadlessHost::CalledOrdinals() const {
 }
 
 std::size_t HeadlessHost::Registrations() const {
+#ifdef _WIN32
+    return static_cast<std::size_t>(StandIn().Registrations());
+#else
     std::size_t count = 0;
     for (const auto& window : windows_) count += window->state->Registrations().size();
     return count;
+#endif
 }
 
 void HeadlessHost::Record(int ordinal, std::string text) {
@@ -378,16 +463,28 @@ void HeadlessHost::Record(int ordinal, std::string text) {
 }
 
 void HeadlessHost::RestoreBackBuffer() {
+#ifdef _WIN32
+    // The stand-in gives its device its own surface back.
+#else
     if (device_ != nullptr && backBuffer_ != nullptr) device_->SetRenderTarget(0, backBuffer_);
+#endif
 }
 
 cSurface* HeadlessHost::WindowSurface(int windowId) {
+#ifdef _WIN32
+    return StandIn().WindowSurface(windowId);
+#else
     for (auto& window : windows_)
         if (window->id == windowId) return window->surface.get();
     return nullptr;
+#endif
 }
 
 cSurface* HeadlessHost::Prototype(int depth, int type, int driver) {
+#ifdef _WIN32
+    (void)depth, (void)type, (void)driver;
+    return nullptr;  // the stand-in hands out its own prototypes
+#else
     if (depth <= 0) return nullptr;
     // Only render-target textures of the device, and only on a Direct3D 9 host.
     if (type != R::kSurfaceTypeRenderTargetTexture || driver != R::kDriverDirect3D9 ||
@@ -400,6 +497,7 @@ cSurface* HeadlessHost::Prototype(int depth, int type, int driver) {
         prototypes_.push_back(std::move(prototype));
     }
     return prototypes_.front().get();
+#endif
 }
 
 LRESULT HeadlessHost::HandOver(const HostValue& value, WPARAM kind) {

@@ -1,7 +1,9 @@
 #include "ImageFiles.h"
 
+#ifndef _WIN32
 #include <webp/encode.h>
 #include <webp/mux.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -62,6 +64,30 @@ bool WritePng(const std::string& path, const std::vector<std::uint32_t>& pixels,
     return WriteBytes(path, png.data(), png.size());
 }
 
+#ifdef _WIN32
+// The Windows build has no WebP encoder (Debian packages libwebp for Linux only): a recording
+// counts its frames and cannot be written; the frames themselves are written as PNG files.
+struct AnimatedWebp::Encoder {};
+
+AnimatedWebp::AnimatedWebp(int width, int height, int framesPerSecond)
+    : encoder_(std::make_unique<Encoder>()),
+      width_(width),
+      height_(height),
+      framesPerSecond_(framesPerSecond > 0 ? framesPerSecond : 30) {}
+
+AnimatedWebp::~AnimatedWebp() = default;
+
+bool AnimatedWebp::Add(const std::vector<std::uint32_t>& pixels) {
+    if (pixels.size() != static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_))
+        return false;
+    ++frames_;
+    return true;
+}
+
+bool AnimatedWebp::Write(const std::string&) {
+    return false;
+}
+#else
 struct AnimatedWebp::Encoder {
     WebPAnimEncoder* encoder = nullptr;
     WebPConfig config{};
@@ -132,3 +158,4 @@ bool AnimatedWebp::Write(const std::string& path) {
     encoder_->failed = true;  // assembled once
     return written;
 }
+#endif

@@ -135,6 +135,15 @@ bool ScenePlayer::Loops(long long count, std::string& error) {
             error = "could not encode a frame of the recording";
             return false;
         }
+        if (!framesDirectory_.empty()) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/%04d.png", ++framesWritten_);
+            if (!WritePng(framesDirectory_ + name, host_->Frame(), host_->FrameWidth(),
+                          host_->FrameHeight())) {
+                error = "cannot write " + framesDirectory_ + name;
+                return false;
+            }
+        }
     }
     return true;
 }

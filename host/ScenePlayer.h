@@ -45,6 +45,10 @@ public:
     // kExpectationFailed (after playing to the end) or kScriptError (stopping at the line).
     int Play(const std::string& text, const std::string& name);
 
+    // Writes the frame of every game loop to `directory`/0001.png, 0002.png, ... (empty: none),
+    // so that two hosts' pictures of a scene can be compared frame by frame.
+    void WriteFramesTo(const std::string& directory) { framesDirectory_ = directory; }
+
     // The host, once the first command that needs one has made it (for tests).
     HeadlessHost* Host() { return host_.get(); }
 
@@ -69,4 +73,6 @@ private:
     bool failed_ = false;
     std::string recordPath_;
     std::unique_ptr<AnimatedWebp> recording_;
+    std::string framesDirectory_;
+    int framesWritten_ = 0;
 };

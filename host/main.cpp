@@ -1,4 +1,4 @@
-// mobilant-host [--no-direct3d] SCENE
+// mobilant-host [--no-direct3d] [--frames DIR] SCENE
 //
 // Plays a scene script on the headless host with the extension linked in, as the game maker
 // would run it: see ScenePlayer.h for the script. Exit status 0 when it played and every
@@ -15,8 +15,9 @@
 namespace {
 
 int Usage() {
-    std::cerr << "usage: mobilant-host [--no-direct3d] SCENE\n"
-                 "  --no-direct3d  the host's surfaces are not Direct3D 9: nothing is drawn\n";
+    std::cerr << "usage: mobilant-host [--no-direct3d] [--frames DIR] SCENE\n"
+                 "  --no-direct3d  the host's surfaces are not Direct3D 9: nothing is drawn\n"
+                 "  --frames DIR   every game loop's frame into DIR/0001.png, 0002.png, ...\n";
     return ScenePlayer::kScriptError;
 }
 
@@ -36,9 +37,12 @@ bool ReadScript(const char* path, std::string& text) {
 int main(int argc, char** argv) {
     HeadlessHost::Options options;
     const char* scene = nullptr;
+    std::string frames;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--no-direct3d") == 0) {
             options.direct3D9 = false;
+        } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+            frames = argv[++i];
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             return Usage();
         } else if (scene == nullptr) {
@@ -57,5 +61,6 @@ int main(int argc, char** argv) {
     // lines: one stream, in order.
     std::ios::sync_with_stdio(true);
     ScenePlayer player(std::cout, std::cerr, LinkedExtension(), options);
+    player.WriteFramesTo(frames);
     return player.Play(text, scene);
 }

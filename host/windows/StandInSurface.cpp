@@ -4,7 +4,7 @@
 
 #include "Canvas.h"
 #include "HostRecords.h"
-#include "RenderStates.h"
+#include "Direct3DDevice.h"
 
 StandInSurface::StandInSurface(Kind kind, int width, int height, int driver, int type,
                                IDirect3DDevice9* device)
@@ -70,7 +70,7 @@ bool StandInSurface::BeginRendering(bool clear, DWORD rgba, IDirect3DSurface9* b
     D3DVIEWPORT9 viewport = {0, 0, static_cast<DWORD>(width_), static_cast<DWORD>(height_), 0.0f,
                              1.0f};
     device_->SetViewport(&viewport);
-    SetModelRenderStates(device_);
+    ApplyModelDeviceStates(device_);  // the states the renderer expects of its host
     if (clear) device_->Clear(0, nullptr, D3DCLEAR_TARGET, rgba, 1.0f, 0);
     if (FAILED(device_->BeginScene())) {
         if (backBuffer != nullptr) device_->SetRenderTarget(0, backBuffer);
