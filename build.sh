@@ -108,6 +108,9 @@ run_windows_tests() {   # run_windows_tests <build dir>
         # A test that opens a modal window by mistake would wait for a click for ever.
         DISPLAY=":$(cat "$display_file")" ctest --test-dir "$dir" -j "$jobs" \
             --output-on-failure --timeout 300 || status=1
+        # How closely the plug-in's frames under Wine agree with the Linux host's, per scene.
+        grep -h '^scene .*pixels within' "$dir"/Testing/Temporary/LastTest*.log 2>/dev/null |
+            sed 's/^/windows: /' || true
     else
         echo "windows: Xvfb did not start" >&2
         status=1

@@ -2,8 +2,8 @@
 //
 // Compares the frames one host wrote (THESE/0001.png, 0002.png, ...) with another's (THOSE/...):
 // a pixel agrees when each of its channels is within 2 levels. Prints one line per frame that
-// falls short and a summary,
-//   frames N, pixels within 2 levels: P of Q (S %), worst frame F (W %)
+// falls short and a summary naming the scene (the last part of THESE),
+//   scene NAME: frames N, pixels within 2 levels: P of Q (S %), worst frame F (W %)
 // and exits 0 when the share over all frames is at least MIN_SHARE percent (default 99), 1 when
 // it is not or the frames differ in number or size, 77 when THOSE holds no frames (the other
 // host's run is missing), 2 on bad arguments or an unreadable file.
@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
         frames = frame;
     }
     const double share = 100.0 * static_cast<double>(agreeing) / static_cast<double>(total);
-    std::printf("frames %d, pixels within %d levels: %lld of %lld (%.3f %%), worst frame %d (%.3f %%)\n",
-                frames, kTolerance, agreeing, total, share, worstFrame, worstShare);
+    const std::string scene = these.substr(these.find_last_of("/\\") + 1);
+    std::printf("scene %s: frames %d, pixels within %d levels: %lld of %lld (%.3f %%), worst frame %d (%.3f %%)\n",
+                scene.c_str(), frames, kTolerance, agreeing, total, share, worstFrame, worstShare);
     return share >= minShare ? 0 : 1;
 }
