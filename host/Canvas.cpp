@@ -104,9 +104,9 @@ void Canvas::Line(int x1, int y1, int x2, int y2, int thickness, std::uint32_t a
 }
 
 void Canvas::Blit(const std::uint32_t* source, int sourceStride, int sourceRows,
-                  const BlitSpec& spec) {
+                  const BlitSpec& blit) {
     // The source rectangle, clipped to the source.
-    BlitSpec s = spec;
+    BlitSpec s = blit;
     const int sx0 = std::max(s.sourceX, 0), sy0 = std::max(s.sourceY, 0);
     const int sx1 = std::min(s.sourceX + s.sourceWidth, sourceStride);
     const int sy1 = std::min(s.sourceY + s.sourceHeight, sourceRows);

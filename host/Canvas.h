@@ -23,7 +23,7 @@ struct BlitSpec {
 
 // Where the blit puts source point (x, y): dest + R(-angle)((x, y) - centre) x scale, the
 // inverse of the mapping Canvas::Blit samples by.
-void BlitPlace(const BlitSpec& spec, double x, double y, double& frameX, double& frameY);
+void BlitPlace(const BlitSpec& blit, double x, double y, double& frameX, double& frameY);
 
 class Canvas {
 public:
@@ -46,7 +46,7 @@ public:
     // centre + R(angle)((i, j) - dest) / scale, where R turns (x, y) to
     // (x cos - y sin, x sin + y cos); pixel centres sit on whole coordinates, so the nearest
     // source pixel is floor(point + 0.5).
-    void Blit(const std::uint32_t* source, int sourceStride, int sourceRows, const BlitSpec& spec);
+    void Blit(const std::uint32_t* source, int sourceStride, int sourceRows, const BlitSpec& blit);
 
     // 0x00BBGGRR as an opaque 0xAARRGGBB pixel.
     static std::uint32_t FromColorRef(COLORREF colour);

@@ -154,19 +154,19 @@ BOOL cSurface::BlitEx(cSurface& dest, float dX, float dY, float scaleX, float sc
     if (source == nullptr || target == nullptr || source->Pixels() == nullptr ||
         target->Pixels() == nullptr)
         return FALSE;
-    BlitSpec spec;
-    spec.destX = dX, spec.destY = dY, spec.scaleX = scaleX, spec.scaleY = scaleY;
-    spec.sourceX = sX, spec.sourceY = sY, spec.sourceWidth = sW, spec.sourceHeight = sH;
-    spec.centreX = centre != nullptr ? static_cast<float>(centre->x) : 0.0f;
-    spec.centreY = centre != nullptr ? static_cast<float>(centre->y) : 0.0f;
-    spec.angle = angle;
-    spec.transparent = mode == BMODE_TRANSP;
-    spec.operation = static_cast<int>(op);
-    spec.parameter = static_cast<std::uint32_t>(param);
-    spec.resample = (flags & BLTF_ANTIA) != 0;
-    spec.sourceHasAlpha = source->HasAlpha();
+    BlitSpec blit;
+    blit.destX = dX, blit.destY = dY, blit.scaleX = scaleX, blit.scaleY = scaleY;
+    blit.sourceX = sX, blit.sourceY = sY, blit.sourceWidth = sW, blit.sourceHeight = sH;
+    blit.centreX = centre != nullptr ? static_cast<float>(centre->x) : 0.0f;
+    blit.centreY = centre != nullptr ? static_cast<float>(centre->y) : 0.0f;
+    blit.angle = angle;
+    blit.transparent = mode == BMODE_TRANSP;
+    blit.operation = static_cast<int>(op);
+    blit.parameter = static_cast<std::uint32_t>(param);
+    blit.resample = (flags & BLTF_ANTIA) != 0;
+    blit.sourceHasAlpha = source->HasAlpha();
     Canvas(target->Pixels(), target->Width(), target->Height())
-        .Blit(source->Pixels(), source->Width(), source->Height(), spec);
+        .Blit(source->Pixels(), source->Width(), source->Height(), blit);
     return TRUE;
 }
 

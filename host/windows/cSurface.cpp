@@ -147,20 +147,20 @@ BOOL cSurface::BlitEx(cSurface& dest, float dX, float dY, float scaleX, float sc
     StandInSurface* source = HostSurface::Of(*this);
     StandInSurface* target = HostSurface::Of(dest);
     if (source == nullptr || target == nullptr || source->Pixels() == nullptr) return FALSE;
-    BlitSpec spec;
-    spec.destX = dX, spec.destY = dY, spec.scaleX = scaleX, spec.scaleY = scaleY;
-    spec.sourceX = sX, spec.sourceY = sY, spec.sourceWidth = sW, spec.sourceHeight = sH;
-    spec.centreX = centre != nullptr ? static_cast<float>(centre->x) : 0.0f;
-    spec.centreY = centre != nullptr ? static_cast<float>(centre->y) : 0.0f;
-    spec.angle = angle;
-    spec.transparent = mode == BMODE_TRANSP;
-    spec.operation = static_cast<int>(op);
-    spec.parameter = static_cast<std::uint32_t>(param);
-    spec.resample = (flags & BLTF_ANTIA) != 0;
-    spec.sourceHasAlpha = source->HasAlpha();
+    BlitSpec blit;
+    blit.destX = dX, blit.destY = dY, blit.scaleX = scaleX, blit.scaleY = scaleY;
+    blit.sourceX = sX, blit.sourceY = sY, blit.sourceWidth = sW, blit.sourceHeight = sH;
+    blit.centreX = centre != nullptr ? static_cast<float>(centre->x) : 0.0f;
+    blit.centreY = centre != nullptr ? static_cast<float>(centre->y) : 0.0f;
+    blit.angle = angle;
+    blit.transparent = mode == BMODE_TRANSP;
+    blit.operation = static_cast<int>(op);
+    blit.parameter = static_cast<std::uint32_t>(param);
+    blit.resample = (flags & BLTF_ANTIA) != 0;
+    blit.sourceHasAlpha = source->HasAlpha();
     const std::uint32_t* pixels = source->Pixels();
     const int width = source->Width(), height = source->Height();
-    return target->Draw([=](Canvas& canvas) { canvas.Blit(pixels, width, height, spec); });
+    return target->Draw([=](Canvas& canvas) { canvas.Blit(pixels, width, height, blit); });
 }
 
 BOOL cSurface::Rectangle(int left, int top, int right, int bottom, int thickness,

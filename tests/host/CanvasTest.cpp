@@ -58,7 +58,7 @@ TEST(Canvas, LinesIncludeBothEnds) {
     for (int x = 0; x < 6; ++x) EXPECT_EQ(p.At(x, 2), B);
 }
 
-BlitSpec Spec(float destX, float destY, float angle, float scale, float cx, float cy, int w, int h) {
+BlitSpec Placement(float destX, float destY, float angle, float scale, float cx, float cy, int w, int h) {
     BlitSpec s;
     s.destX = destX, s.destY = destY, s.angle = angle, s.scaleX = s.scaleY = scale;
     s.centreX = cx, s.centreY = cy, s.sourceWidth = w, s.sourceHeight = h;
@@ -68,7 +68,7 @@ BlitSpec Spec(float destX, float destY, float angle, float scale, float cx, floa
 TEST(Canvas, UnturnedBlitPlacesTheCentreAtTheDestination) {
     const std::uint32_t source[] = {A, B, C, D, A, B};  // 3 x 2
     Picture p(10, 10);
-    p.canvas.Blit(source, 3, 2, Spec(5, 6, 0, 1, 1, 1, 3, 2));  // source (1, 1) lands on (5, 6)
+    p.canvas.Blit(source, 3, 2, Placement(5, 6, 0, 1, 1, 1, 3, 2));  // source (1, 1) lands on (5, 6)
     EXPECT_EQ(p.At(5, 6), A);
     EXPECT_EQ(p.At(4, 5), A);
     EXPECT_EQ(p.At(6, 5), C);
@@ -80,13 +80,13 @@ TEST(Canvas, UnturnedBlitPlacesTheCentreAtTheDestination) {
 TEST(Canvas, TurnedBlitGoesCounterClockwise) {
     const std::uint32_t source[] = {A, B, C};  // 3 x 1
     Picture p(10, 10);
-    p.canvas.Blit(source, 3, 1, Spec(5, 5, 90, 1, 0, 0, 3, 1));
+    p.canvas.Blit(source, 3, 1, Placement(5, 5, 90, 1, 0, 0, 3, 1));
     EXPECT_EQ(p.At(5, 5), A);
     EXPECT_EQ(p.At(5, 4), B);
     EXPECT_EQ(p.At(5, 3), C);
     EXPECT_EQ(p.Count(kBack), 97);
     Picture q(10, 10);
-    q.canvas.Blit(source, 3, 1, Spec(5, 5, 180, 1, 0, 0, 3, 1));
+    q.canvas.Blit(source, 3, 1, Placement(5, 5, 180, 1, 0, 0, 3, 1));
     EXPECT_EQ(q.At(4, 5), B);
     EXPECT_EQ(q.At(3, 5), C);
 }
@@ -96,7 +96,7 @@ TEST(Canvas, TurnedBlitGoesCounterClockwise) {
 TEST(Canvas, ScaledBlitSamplesTheNearestSourcePixel) {
     const std::uint32_t source[] = {A, B};
     Picture p(6, 1);
-    p.canvas.Blit(source, 2, 1, Spec(0, 0, 0, 2, 0, 0, 2, 1));
+    p.canvas.Blit(source, 2, 1, Placement(0, 0, 0, 2, 0, 0, 2, 1));
     EXPECT_EQ(p.At(0, 0), A);
     EXPECT_EQ(p.At(1, 0), B);
     EXPECT_EQ(p.At(2, 0), B);
@@ -106,7 +106,7 @@ TEST(Canvas, ScaledBlitSamplesTheNearestSourcePixel) {
 TEST(Canvas, AlphaSourcesBlendOverTheFrame) {
     const std::uint32_t source[] = {0x00FFFFFF, 0x80FF0000, 0xFF00FF00};
     Picture p(3, 1);
-    BlitSpec s = Spec(0, 0, 0, 1, 0, 0, 3, 1);
+    BlitSpec s = Placement(0, 0, 0, 1, 0, 0, 3, 1);
     s.sourceHasAlpha = true;
     p.canvas.Blit(source, 3, 1, s);
     EXPECT_EQ(p.At(0, 0), kBack);
@@ -115,7 +115,7 @@ TEST(Canvas, AlphaSourcesBlendOverTheFrame) {
     // An opaque source in transparent mode skips its transparent colour, black.
     const std::uint32_t opaque[] = {0xFF000000, B};
     Picture q(2, 1);
-    BlitSpec t = Spec(0, 0, 0, 1, 0, 0, 2, 1);
+    BlitSpec t = Placement(0, 0, 0, 1, 0, 0, 2, 1);
     t.transparent = true;
     q.canvas.Blit(opaque, 2, 1, t);
     EXPECT_EQ(q.At(0, 0), kBack);
@@ -125,15 +125,15 @@ TEST(Canvas, AlphaSourcesBlendOverTheFrame) {
 TEST(Canvas, DegenerateBlitsDrawNothing) {
     const std::uint32_t source[] = {A};
     Picture p(4, 4);
-    p.canvas.Blit(source, 1, 1, Spec(1, 1, 0, 0, 0, 0, 1, 1));
-    p.canvas.Blit(source, 1, 1, Spec(1, 1, std::numeric_limits<float>::infinity(), 1, 0, 0, 1, 1));
-    p.canvas.Blit(source, 1, 1, Spec(1, 1, 0, 1, 0, 0, 5, -1));
-    p.canvas.Blit(nullptr, 1, 1, Spec(1, 1, 0, 1, 0, 0, 1, 1));
+    p.canvas.Blit(source, 1, 1, Placement(1, 1, 0, 0, 0, 0, 1, 1));
+    p.canvas.Blit(source, 1, 1, Placement(1, 1, std::numeric_limits<float>::infinity(), 1, 0, 0, 1, 1));
+    p.canvas.Blit(source, 1, 1, Placement(1, 1, 0, 1, 0, 0, 5, -1));
+    p.canvas.Blit(nullptr, 1, 1, Placement(1, 1, 0, 1, 0, 0, 1, 1));
     EXPECT_EQ(p.Count(kBack), 16);
     // Scales so large that the corners lie beyond any int, or at infinity (found by the routine
     // fuzzer): the canvas bounds the walk.
-    p.canvas.Blit(source, 1, 1, Spec(1, 1, 30, 3e38f, 0, 0, 1, 1));
-    p.canvas.Blit(source, 1, 1, Spec(1e30f, 1, 0, 1, 0, 0, 1, 1));
+    p.canvas.Blit(source, 1, 1, Placement(1, 1, 30, 3e38f, 0, 0, 1, 1));
+    p.canvas.Blit(source, 1, 1, Placement(1e30f, 1, 0, 1, 0, 0, 1, 1));
     EXPECT_EQ(p.Count(A) + p.Count(kBack), 16);
 }
 
