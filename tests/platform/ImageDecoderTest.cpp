@@ -1,6 +1,8 @@
 // Image decoding refuses files whose headers stb_image would trust to its harm.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -58,6 +60,38 @@ TEST(ImageDecoder, FilesThatBrokeTheDecoderAreRefused) {
         DecodedImage image;
         EXPECT_FALSE(DecodeImage(file, 512, image)) << name;
     }
+}
+
+// Leaves freed blocks of the sizes a picture's buffers take, filled with the given byte, where
+// the next allocations will find them.
+void ScribbleOnTheHeap(unsigned char byte) {
+    std::vector<void*> blocks;
+    for (std::size_t size = 64 * 1024; size <= 1024 * 1024; size += 32 * 1024) {
+        void* block = std::malloc(size);
+        if (block == nullptr) continue;
+        std::memset(block, byte, size);
+        blocks.push_back(block);
+    }
+    for (void* block : blocks)
+        std::free(block);
+}
+
+// A JPEG whose scan ends before its picture does leaves some of the decoder's buffers
+// unwritten; what it gives must depend on the file alone, never on what the heap held.
+TEST(ImageDecoder, AShortScanDecodesToTheSamePictureWhateverTheHeapHeld) {
+    const std::filesystem::path file =
+        std::filesystem::path(MOBILANT_SOURCE_DIR) / "tests/platform/fuzz/corpus/jpeg-short-scan.jpg";
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(in), {});
+    ASSERT_FALSE(bytes.empty());
+    DecodedImage first, second;
+    ScribbleOnTheHeap(0x00);
+    ASSERT_TRUE(DecodeImage(bytes, 512, first));
+    ScribbleOnTheHeap(0xA5);
+    ASSERT_TRUE(DecodeImage(bytes, 512, second));
+    EXPECT_EQ(first.width, 272u);
+    EXPECT_EQ(first.height, 229u);
+    EXPECT_TRUE(first.texels == second.texels);
 }
 
 TEST(ImageDecoder, SizeLimitComesFromTheHeader) {
